@@ -1,0 +1,35 @@
+// The registry entries that register and unregister one object class, in the
+// order they are written or removed. All keys are below HKEY_CLASSES_ROOT.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zunda {
+
+struct RegistryStep {
+    enum class Kind { SetString, DeleteKey };
+    Kind kind;
+    std::string key;
+    std::string name;   // value name; empty for the default value
+    std::string value;  // for SetString
+    bool operator==(const RegistryStep&) const = default;
+};
+
+struct ClassRegistration {
+    std::string clsid;        // "{9FC6AEA0-6C00-44C5-B881-D300B953B376}"
+    std::string progId;       // "Zunda.MxStrUtils"
+    std::string description;  // "MxStrUtils Object"
+    std::string libid;        // "{778AA618-...}"
+    int versionMajor = 1;
+    int versionMinor = 0;
+};
+
+std::vector<RegistryStep> RegisterSteps(const ClassRegistration& c, const std::string& serverPath);
+std::vector<RegistryStep> UnregisterSteps(const ClassRegistration& c);
+
+// The server path as it is written: a path holding a blank is replaced by its
+// short form (shortPath), when one is known.
+std::string ServerPathForRegistry(const std::string& path, const std::string& shortPath);
+
+}  // namespace zunda

@@ -1,0 +1,57 @@
+#include "server/win/com_util.h"
+
+namespace zunda {
+
+std::string SystemMessage(DWORD code) {
+    char* text = nullptr;
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string out;
+    if (n && text) {
+        out.assign(text, n);
+        LocalFree(text);
+        while (!out.empty() && (out.back() == '\r' || out.back() == '\n' || out.back() == ' ')) out.pop_back();
+    }
+    if (out.empty()) {
+        char buf[64];
+        wsprintfA(buf, "Error 0x%08lX.", static_cast<unsigned long>(code));
+        out = buf;
+    }
+    return out;
+}
+
+void Check(HRESULT hr) {
+    if (FAILED(hr)) throw ComError(hr, SystemMessage(static_cast<DWORD>(hr)));
+}
+
+std::string ToAnsi(const wchar_t* text, size_t length) {
+    if (!text || length == 0) return std::string();
+    int n = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+BSTR AnsiToBstr(std::string_view text) {
+    if (text.empty()) return SysAllocStringLen(L"", 0);
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    BSTR out = SysAllocStringLen(nullptr, static_cast<UINT>(n > 0 ? n : 0));
+    if (out && n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out, n);
+    return out;
+}
+
+BSTR WideToBstr(std::wstring_view text) { return SysAllocStringLen(text.data(), static_cast<UINT>(text.size())); }
+
+std::u16string ToU16(BSTR text) {
+    std::wstring_view v = BstrView(text);
+    return std::u16string(v.begin(), v.end());
+}
+
+BSTR U16ToBstr(std::u16string_view text) {
+    BSTR out = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
+    if (out)
+        for (size_t i = 0; i < text.size(); ++i) out[i] = static_cast<wchar_t>(text[i]);
+    return out;
+}
+
+}  // namespace zunda

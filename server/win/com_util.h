@@ -1,0 +1,110 @@
+// Small COM helpers shared by every object class: a counted interface
+// pointer, BSTR <-> 8-bit conversions through the system code page, and the
+// creation of other library objects by CLSID.
+#pragma once
+
+#include "server/win/zunda_com.h"
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace zunda {
+
+// A counted reference to a COM interface.
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(std::nullptr_t) {}
+    explicit ComPtr(T* p, bool addRef = true) : p_(p) {
+        if (p_ && addRef) p_->AddRef();
+    }
+    ComPtr(const ComPtr& o) : p_(o.p_) {
+        if (p_) p_->AddRef();
+    }
+    ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+    ~ComPtr() { Reset(); }
+    ComPtr& operator=(ComPtr o) noexcept {
+        std::swap(p_, o.p_);
+        return *this;
+    }
+
+    void Reset() {
+        if (p_) std::exchange(p_, nullptr)->Release();
+    }
+    T* Get() const { return p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    // Address for an [out] parameter; releases what was held.
+    T** Put() {
+        Reset();
+        return &p_;
+    }
+    // Hands the reference to the caller.
+    T* Detach() { return std::exchange(p_, nullptr); }
+    // A new reference for an [out] parameter.
+    T* Copy() const {
+        if (p_) p_->AddRef();
+        return p_;
+    }
+
+    template <class U>
+    ComPtr<U> As() const {
+        ComPtr<U> out;
+        if (p_) p_->QueryInterface(__uuidof(U), reinterpret_cast<void**>(out.Put()));
+        return out;
+    }
+
+private:
+    T* p_ = nullptr;
+};
+
+// A failed COM or system call that carries its own HRESULT across the
+// interface boundary (the message is in the system code page).
+class ComError : public std::runtime_error {
+public:
+    ComError(HRESULT hr, const std::string& message) : std::runtime_error(message), hr_(hr) {}
+    HRESULT Code() const { return hr_; }
+
+private:
+    HRESULT hr_;
+};
+
+// The system's message text for an error code, in the system code page,
+// without the trailing line break.
+std::string SystemMessage(DWORD code);
+
+// Throws ComError with the system's message when hr failed.
+void Check(HRESULT hr);
+
+// 8-bit text of the system code page <-> BSTR.
+std::string ToAnsi(const wchar_t* text, size_t length);
+inline std::string ToAnsi(BSTR text) { return ToAnsi(text, text ? SysStringLen(text) : 0); }
+BSTR AnsiToBstr(std::string_view text);
+BSTR WideToBstr(std::wstring_view text);
+inline std::wstring_view BstrView(BSTR text) {
+    return text ? std::wstring_view(text, SysStringLen(text)) : std::wstring_view();
+}
+
+// The UTF-16 text of a BSTR as char16_t, for the portable cores.
+std::u16string ToU16(BSTR text);
+BSTR U16ToBstr(std::u16string_view text);
+
+inline VARIANT_BOOL ToVariantBool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
+
+// Creates a library object by CLSID through COM activation, as an outside
+// client would, and returns its interface I. Throws ComError with the system
+// message when the class is not available (for example, not registered).
+template <class I>
+ComPtr<I> CreateLibraryObject(REFCLSID clsid) {
+    ComPtr<IUnknown> unknown;
+    Check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
+                           reinterpret_cast<void**>(unknown.Put())));
+    ComPtr<I> out;
+    Check(unknown->QueryInterface(__uuidof(I), reinterpret_cast<void**>(out.Put())));
+    return out;
+}
+
+}  // namespace zunda

@@ -1,0 +1,275 @@
+// The in-process server: DllMain, the class factories and the four exports.
+#include "server/win/module.h"
+
+#include "server/core/registration.h"
+#include "server/win/frame.h"
+
+#include <map>
+#include <vector>
+
+namespace zunda {
+namespace {
+
+HINSTANCE g_instance = nullptr;
+LONG g_objects = 0;
+LONG g_locks = 0;
+CRITICAL_SECTION g_lock;
+ITypeLib* g_typeLib = nullptr;
+
+struct GuidLess {
+    bool operator()(const GUID& a, const GUID& b) const { return memcmp(&a, &b, sizeof(GUID)) < 0; }
+};
+std::map<GUID, ITypeInfo*, GuidLess>* g_typeInfos = nullptr;
+
+struct FactoryEntry {
+    const ClassInfo* info;
+    HRESULT (*create)(REFIID, void**);
+};
+
+std::vector<FactoryEntry>& FactoryTable() {
+    static std::vector<FactoryEntry> table;
+    return table;
+}
+
+// One factory per object class; they live as long as the library is loaded
+// and do not count as objects (LockServer does).
+class ClassFactory final : public IClassFactory {
+public:
+    explicit ClassFactory(const FactoryEntry& entry) : entry_(entry) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+            *ppv = static_cast<IClassFactory*>(this);
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        return entry_.create(riid, ppv);
+    }
+    STDMETHODIMP LockServer(BOOL lock) override {
+        if (lock)
+            InterlockedIncrement(&g_locks);
+        else
+            InterlockedDecrement(&g_locks);
+        return S_OK;
+    }
+    const ClassInfo& Info() const { return *entry_.info; }
+
+private:
+    FactoryEntry entry_;
+};
+
+std::vector<ClassFactory*>* g_factories = nullptr;
+
+std::string GuidText(REFGUID guid) {
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return ToAnsi(text, wcslen(text));
+}
+
+// Writes or deletes the registry entries of one step list. A key that is
+// already gone is no error; any other refusal stops the registration.
+bool ApplySteps(const std::vector<RegistryStep>& steps) {
+    for (const RegistryStep& step : steps) {
+        if (step.kind == RegistryStep::Kind::SetString) {
+            HKEY key = nullptr;
+            if (RegCreateKeyExA(HKEY_CLASSES_ROOT, step.key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+                return false;
+            LONG rc = RegSetValueExA(key, step.name.empty() ? nullptr : step.name.c_str(), 0, REG_SZ,
+                                     reinterpret_cast<const BYTE*>(step.value.c_str()),
+                                     static_cast<DWORD>(step.value.size() + 1));
+            RegCloseKey(key);
+            if (rc != ERROR_SUCCESS) return false;
+        } else {
+            LONG rc = RegDeleteKeyA(HKEY_CLASSES_ROOT, step.key.c_str());
+            if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return false;
+        }
+    }
+    return true;
+}
+
+bool ClassRegistrationOf(ITypeLib* tl, const ClassInfo& info, ClassRegistration& out) {
+    ComPtr<ITypeInfo> ti;
+    if (FAILED(tl->GetTypeInfoOfGuid(*info.clsid, ti.Put()))) return false;
+    BSTR name = nullptr;
+    BSTR doc = nullptr;
+    if (FAILED(ti->GetDocumentation(MEMBERID_NIL, &name, &doc, nullptr, nullptr))) return false;
+    TLIBATTR* la = nullptr;
+    if (FAILED(tl->GetLibAttr(&la))) {
+        SysFreeString(name);
+        SysFreeString(doc);
+        return false;
+    }
+    out.clsid = GuidText(*info.clsid);
+    out.progId = "Zunda." + ToAnsi(name);
+    out.description = ToAnsi(doc);
+    out.libid = GuidText(la->guid);
+    out.versionMajor = la->wMajorVerNum;
+    out.versionMinor = la->wMinorVerNum;
+    tl->ReleaseTLibAttr(la);
+    SysFreeString(name);
+    SysFreeString(doc);
+    return true;
+}
+
+HRESULT LoadOwnTypeLib(ITypeLib** tl) {
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD n = GetModuleFileNameW(g_instance, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0 || n >= path.size()) return E_FAIL;
+    path.resize(n);
+    return LoadTypeLibEx(path.c_str(), REGKIND_NONE, tl);
+}
+
+}  // namespace
+
+void ModuleObjectCreated() { InterlockedIncrement(&g_objects); }
+void ModuleObjectDestroyed() { InterlockedDecrement(&g_objects); }
+LONG ModuleObjectCount() { return g_objects; }
+
+ModuleLock::ModuleLock() { EnterCriticalSection(&g_lock); }
+ModuleLock::~ModuleLock() { LeaveCriticalSection(&g_lock); }
+
+std::string ModulePath() {
+    char path[MAX_PATH + 1] = {};
+    DWORD n = GetModuleFileNameA(g_instance, path, MAX_PATH);
+    return std::string(path, n);
+}
+
+HRESULT ModuleTypeLib(ITypeLib** tl) {
+    if (!tl) return E_POINTER;
+    ModuleLock lock;
+    if (!g_typeLib) {
+        HRESULT hr = LoadOwnTypeLib(&g_typeLib);
+        if (FAILED(hr)) {
+            *tl = nullptr;
+            return hr;
+        }
+    }
+    g_typeLib->AddRef();
+    *tl = g_typeLib;
+    return S_OK;
+}
+
+HRESULT ModuleTypeInfo(REFGUID guid, ITypeInfo** ti) {
+    if (!ti) return E_POINTER;
+    *ti = nullptr;
+    ComPtr<ITypeLib> tl;
+    HRESULT hr = ModuleTypeLib(tl.Put());
+    if (FAILED(hr)) return hr;
+    ModuleLock lock;
+    if (!g_typeInfos) g_typeInfos = new std::map<GUID, ITypeInfo*, GuidLess>();
+    auto it = g_typeInfos->find(guid);
+    if (it == g_typeInfos->end()) {
+        ITypeInfo* info = nullptr;
+        hr = tl->GetTypeInfoOfGuid(guid, &info);
+        if (FAILED(hr)) return hr;
+        it = g_typeInfos->emplace(guid, info).first;
+    }
+    it->second->AddRef();
+    *ti = it->second;
+    return S_OK;
+}
+
+void RegisterClassFactory(const ClassInfo& info, HRESULT (*create)(REFIID, void**)) {
+    FactoryTable().push_back({&info, create});
+}
+
+}  // namespace zunda
+
+using namespace zunda;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_instance = instance;
+        DisableThreadLibraryCalls(instance);
+        InitializeCriticalSection(&g_lock);
+        g_factories = new (std::nothrow) std::vector<ClassFactory*>();
+        if (!g_factories) return FALSE;
+        for (const FactoryEntry& e : FactoryTable()) g_factories->push_back(new ClassFactory(e));
+    } else if (reason == DLL_PROCESS_DETACH) {
+        if (g_factories) {
+            for (ClassFactory* f : *g_factories) delete f;
+            delete g_factories;
+            g_factories = nullptr;
+        }
+        // The type library and type information are left to the process's
+        // end: oleaut32 may already be gone when a process unloads us.
+        DeleteCriticalSection(&g_lock);
+    }
+    return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (g_factories) {
+        for (ClassFactory* f : *g_factories)
+            if (*f->Info().clsid == clsid) return f->QueryInterface(riid, ppv);
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return (g_objects == 0 && g_locks == 0) ? S_OK : S_FALSE; }
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
+    ComPtr<ITypeLib> tl;
+    if (FAILED(ModuleTypeLib(tl.Put()))) return E_FAIL;
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD n = GetModuleFileNameW(g_instance, path.data(), static_cast<DWORD>(path.size()));
+    path.resize(n);
+    std::wstring dir = path.substr(0, path.find_last_of(L"\\/") + 1);
+    if (FAILED(RegisterTypeLib(tl.Get(), path.data(), dir.data()))) return E_FAIL;
+
+    std::string server = ModulePath();
+    char shortPath[MAX_PATH + 1] = {};
+    DWORD sn = GetShortPathNameA(server.c_str(), shortPath, MAX_PATH);
+    server = ServerPathForRegistry(server, sn > 0 && sn < MAX_PATH ? std::string(shortPath, sn) : std::string());
+    if (!g_factories) return E_FAIL;
+    for (ClassFactory* f : *g_factories) {
+        ClassRegistration reg;
+        if (!ClassRegistrationOf(tl.Get(), f->Info(), reg)) return E_FAIL;
+        if (!ApplySteps(RegisterSteps(reg, server))) return E_FAIL;
+    }
+    return S_OK;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
+    ComPtr<ITypeLib> tl;
+    if (FAILED(ModuleTypeLib(tl.Put()))) return E_FAIL;
+    bool ok = true;
+    TLIBATTR* la = nullptr;
+    if (SUCCEEDED(tl->GetLibAttr(&la))) {
+        // Resolved at run time: older automation libraries lack it.
+        using UnRegisterFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
+        HMODULE oleaut = GetModuleHandleA("oleaut32.dll");
+        auto unregister =
+            oleaut ? reinterpret_cast<UnRegisterFn>(
+                         reinterpret_cast<void*>(GetProcAddress(oleaut, "UnRegisterTypeLib")))
+                   : nullptr;
+        // A type library that is not registered is no error.
+        std::string key = "TypeLib\\" + GuidText(la->guid) + "\\" + std::to_string(la->wMajorVerNum) + "." +
+                          std::to_string(la->wMinorVerNum);
+        HKEY h = nullptr;
+        bool registered = RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS;
+        if (h) RegCloseKey(h);
+        if (unregister && registered &&
+            FAILED(unregister(la->guid, la->wMajorVerNum, la->wMinorVerNum, la->lcid, la->syskind)))
+            ok = false;
+        tl->ReleaseTLibAttr(la);
+    }
+    if (!g_factories) return E_FAIL;
+    for (ClassFactory* f : *g_factories) {
+        ClassRegistration reg;
+        if (!ClassRegistrationOf(tl.Get(), f->Info(), reg)) return E_FAIL;
+        if (!ApplySteps(UnregisterSteps(reg))) return E_FAIL;
+    }
+    return ok ? S_OK : E_FAIL;
+}
