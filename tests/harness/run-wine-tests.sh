@@ -46,5 +46,17 @@ if [ "$filter" = "*" ]; then
         fi
     done
 fi
+# Further runs in other configurations (Windows versions, locales, fixtures):
+# each tests/<subsystem>/wine-*.sh gets the build folder and uses this prefix.
+if [ "$filter" = "*" ]; then
+    for x in "$root"/tests/*/wine-*.sh; do
+        [ -f "$x" ] || continue
+        echo "== $(basename "$(dirname "$x")")/$(basename "$x")"
+        if ! bash "$x" "$build"; then
+            echo "FAILED: $x"
+            failed=1
+        fi
+    done
+fi
 zunda_wine_wait
 exit $failed

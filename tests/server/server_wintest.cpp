@@ -4,6 +4,8 @@
 
 #include <map>
 
+ZUNDA_TEST_IMPLEMENTED(MxBaseInterface);
+
 namespace zunda::test {
 namespace {
 
