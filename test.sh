@@ -5,6 +5,7 @@
 set -uo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh || exit 1
+root=${ZUNDA_BUILD_ROOT:-build}
 scripts/build.sh native win32 win64 || { echo "BUILD FAILED"; exit 1; }
 
 status=0
@@ -14,11 +15,11 @@ step() {
     echo "=== $name"
     if "$@"; then echo "=== $name: passed"; else echo "=== $name: FAILED"; status=1; fi
 }
-step "native tests" ./build/native/native_tests --gtest_brief=1
-step "32-bit DLL static checks" python3 tests/harness/check-dll32.py build/win32/Zunda.dll
-step "Windows tests under Wine" tests/harness/run-wine-tests.sh build/win64
+step "native tests" "$root/native/native_tests" --gtest_brief=1
+step "32-bit DLL static checks" python3 tests/harness/check-dll32.py "$root/win32/Zunda.dll"
+step "Windows tests under Wine" tests/harness/run-wine-tests.sh "$root/win64"
 for f in fuzz/run-*.sh; do
-    [ -f "$f" ] && step "fuzz $(basename "$f" .sh)" "$f" build/fuzz 20
+    [ -f "$f" ] && step "fuzz $(basename "$f" .sh)" "$f" "$root/fuzz" 20
 done
 echo
 [ $status -eq 0 ] && echo "ALL TESTS PASSED" || echo "SOME TESTS FAILED"

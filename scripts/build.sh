@@ -2,10 +2,13 @@
 # Configures and builds the requested targets (default: native win32 win64).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# ZUNDA_BUILD_ROOT (default: build) lets several working copies of the
+# build live side by side, each with its own Wine prefix.
+root=${ZUNDA_BUILD_ROOT:-build}
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(native win32 win64)
 for t in "${targets[@]}"; do
     echo "== build $t"
-    [ -f "build/$t/build.ninja" ] || cmake --preset "$t" >/dev/null
-    cmake --build "build/$t"
+    [ -f "$root/$t/build.ninja" ] || cmake --preset "$t" -B "$root/$t" >/dev/null
+    cmake --build "$root/$t"
 done
