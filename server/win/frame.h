@@ -136,8 +136,10 @@ public:
 
     Object() : errors_(Impl::kInfo) {
         ModuleObjectCreated();
-        if (Impl::kInfo.sourceIid) {
-            point_ = new ConnectionPoint(static_cast<Itf*>(this), this, *Impl::kInfo.sourceIid);
+        // Read through a variable: a constant address compared with null would warn.
+        const IID* source = Impl::kInfo.sourceIid;
+        if (source) {
+            point_ = new ConnectionPoint(static_cast<Itf*>(this), this, *source);
             errors_.point = point_;
         }
     }
