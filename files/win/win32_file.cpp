@@ -1,0 +1,78 @@
+#include "files/win/win32_file.h"
+
+#include "server/core/failure.h"
+
+#include <vector>
+
+namespace zunda {
+
+FileHandle OpenFileAnsi(const std::string& name, DWORD access, DWORD share, DWORD disposition, DWORD* error) {
+    HANDLE h = CreateFileA(name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD code = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    if (error) *error = code;
+    return FileHandle(h);
+}
+
+DWORD WriteAll(HANDLE h, std::string_view bytes) {
+    while (!bytes.empty()) {
+        DWORD chunk = bytes.size() > 0x10000000u ? 0x10000000u : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(h, bytes.data(), chunk, &written, nullptr)) return GetLastError();
+        if (written == 0) return ERROR_WRITE_FAULT;
+        bytes.remove_prefix(written);
+    }
+    return 0;
+}
+
+std::string ReadWholeFile(const std::string& name) {
+    DWORD error = 0;
+    FileHandle f = OpenFileAnsi(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, &error);
+    if (!f.Valid()) throw Failure("Cannot open file \"" + name + "\". " + SystemMessage(error));
+    std::string out;
+    std::vector<char> buffer(0x10000);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(f.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
+            throw Failure("Cannot read file \"" + name + "\". " + SystemMessage(GetLastError()));
+        if (got == 0) break;
+        out.append(buffer.data(), got);
+    }
+    return out;
+}
+
+void WriteWholeFile(const std::string& name, std::string_view bytes) {
+    DWORD error = 0;
+    FileHandle f = OpenFileAnsi(name, GENERIC_WRITE, 0, CREATE_ALWAYS, &error);
+    if (!f.Valid()) throw Failure("Cannot create file \"" + name + "\". " + SystemMessage(error));
+    error = WriteAll(f.Get(), bytes);
+    if (error) throw Failure("Cannot write file \"" + name + "\". " + SystemMessage(error));
+    if (!CloseHandle(f.Release()))
+        throw Failure("Cannot write file \"" + name + "\". " + SystemMessage(GetLastError()));
+}
+
+bool FileExistsAnsi(const std::string& name) {
+    if (name.empty()) return false;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(name.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    bool found = false;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found = true;
+    } while (!found && FindNextFileA(find, &data));
+    FindClose(find);
+    return found;
+}
+
+std::string FullPathAnsi(const std::string& name) {
+    if (name.empty()) return name;
+    DWORD n = GetFullPathNameA(name.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return name;
+    std::string out(n, '\0');
+    char* filePart = nullptr;
+    DWORD got = GetFullPathNameA(name.c_str(), n, out.data(), &filePart);
+    if (got == 0 || got >= n) return name;
+    out.resize(got);
+    return out;
+}
+
+}  // namespace zunda
