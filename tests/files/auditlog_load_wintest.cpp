@@ -19,9 +19,9 @@ const char kWorkerVariable[] = "ZUNDA_AUDITLOG_WORKER";
 // One writer: started by the test below as a process of its own, with
 // "<log file>|<writer number>|<start event name>" in the environment.
 TEST(AuditLogLoad, DISABLED_Worker) {
-    char spec[1024] = {};
-    ASSERT_GT(GetEnvironmentVariableA(kWorkerVariable, spec, sizeof(spec)), 0u);
-    std::string s = spec;
+    char workerText[1024] = {};
+    ASSERT_GT(GetEnvironmentVariableA(kWorkerVariable, workerText, sizeof(workerText)), 0u);
+    std::string s = workerText;
     size_t a = s.find('|'), b = s.rfind('|');
     ASSERT_NE(a, b);
     const std::string file = s.substr(0, a), writer = s.substr(a + 1, b - a - 1), event = s.substr(b + 1);
