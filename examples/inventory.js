@@ -1,0 +1,23 @@
+// A short machine inventory: operating system, processor, memory and drives.
+var m = new ActiveXObject("Zunda.MxMachine");
+WScript.Echo("Computer:  " + m.wstrComputername + " (user " + m.wstrUsername + ")");
+WScript.Echo("System:    " + m.wstrOperatingSystem + ", version " + m.iMajorVersion + "." + m.iMinorVersion +
+             " build " + m.iBuildNumber + (m.boIsNT ? ", NT family, " + m.wstrNTProductType : ", Windows 9x family"));
+WScript.Echo("Up since:  " + new Date(m.tdLastBoot) + " (" + (m.doSystemUpTime * 24).toFixed(1) + " hours)");
+
+var cpu = new ActiveXObject("Zunda.MxCPU");
+WScript.Echo("Processor: " + cpu.wstrVendorIDCPUID + " (" + cpu.wstrVendorEx + ", family " + cpu.iFamily +
+             " model " + cpu.iModel + " stepping " + cpu.iStepping + "), about " + cpu.iFrequency + " MHz");
+
+// Figures of 4 GiB or more read -1: the memory status saturates at 32 bits.
+var mem = new ActiveXObject("Zunda.MxMemory");
+function mib(bytes) { return bytes == -1 ? "4096 MiB or more" : Math.round((bytes < 0 ? bytes + 4294967296 : bytes) / 1048576) + " MiB"; }
+WScript.Echo("Memory:    " + mib(mem.iPhysicalTotal) + " physical, " + mib(mem.iPhysicalFree) + " free, load " +
+             mem.iMemoryLoad + " %");
+
+var drives = new ActiveXObject("Zunda.MxDrive");
+drives.Refresh();
+WScript.Echo("Drives:    " + drives.wstrAvailableDrives.split("").join(": ") + ": (" + drives.iCount + " drive records)");
+// Each record (clDrives, clDrivesBySign) has only its own IUnknown-based
+// interface: its label, file system and sizes are for early-bound clients.
+WScript.Echo("Drive C:   " + (drives.clDrivesBySign("C") != null ? "listed" : "missing"));

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Runs the machine tests under the Windows versions Wine can report for one
+# program (HKCU\Software\Wine\AppDefaults\win_tests.exe, value Version) and
+# checks the version each of them must be recognised as. The default is
+# restored afterwards, also when a run fails.
+# Usage: wine-versions.sh <win64-build-dir>
+set -u
+build=$(cd "$1" && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
+. "$root/tests/harness/wine.sh"
+zunda_prefix "$build/wine" || exit 1
+mkdir -p "$ZUNDA_C/zunda"
+cp "$build/Zunda.dll" "$build/win_tests.exe" "$ZUNDA_C/zunda/"
+
+key='HKCU\Software\Wine\AppDefaults\win_tests.exe'
+restore() { zunda_wine zunda reg delete "$key" /f >/dev/null 2>&1; }
+trap restore EXIT
+
+filter='MachineVersion.*:MxMachineTest.*:MxUtilsTest.*:MxCPUTest.*:MxMemoryTest.*:MxDriveTest.*:MxDriveRecordTest.*'
+failed=0
+# version  TYP_OS  NT  text
+while read -r version os nt text; do
+    zunda_wine zunda reg add "$key" /v Version /d "$version" /f >/dev/null 2>&1 || { echo "cannot set $version"; exit 1; }
+    echo "-- $version"
+    if ! ZUNDA_EXPECT_OS=$os ZUNDA_EXPECT_NT=$nt ZUNDA_EXPECT_OS_TEXT="$text" \
+        zunda_wine zunda 'C:\zunda\win_tests.exe' --gtest_brief=1 --gtest_filter="$filter"; then
+        echo "FAILED under $version"
+        failed=1
+    fi
+done <<'LIST'
+win95 1 0 Windows 95
+win98 4 0 Windows 98 SE
+winme 5 0 Windows ME
+nt40 7 1 Windows NT, Version 4.x
+win2k 8 1 Windows 2000
+winxp 9 1 Windows XP
+winxp64 10 1 Unknown
+win7 10 1 Unknown
+win10 10 1 Unknown
+LIST
+exit $failed
