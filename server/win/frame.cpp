@@ -267,7 +267,7 @@ enum class Shape { Plain, WideChars, AnsiChars, Record, UnknownOnly };
 struct SpecialMember {
     MEMBERID id;
     INVOKEKIND kind;
-    UINT funcIndex;
+    const FUNCDESC* desc;
 };
 
 struct InterfaceInfo {
@@ -340,6 +340,15 @@ std::map<GUID, std::unique_ptr<InterfaceInfo>, bool (*)(const GUID&, const GUID&
 }
 
 HRESULT InterfaceInfoFor(REFIID iid, InterfaceInfo** out) {
+    {
+        ModuleLock lock;
+        auto& cache = InterfaceCache();
+        auto it = cache.find(iid);
+        if (it != cache.end()) {
+            *out = it->second.get();
+            return S_OK;
+        }
+    }
     ComPtr<ITypeInfo> ti;
     HRESULT hr = ModuleTypeInfo(iid, ti.Put());
     if (FAILED(hr)) return hr;
@@ -372,8 +381,12 @@ HRESULT InterfaceInfoFor(REFIID iid, InterfaceInfo** out) {
         for (UINT i = 0; i < funcs; ++i) {
             FUNCDESC* fd = nullptr;
             if (FAILED(info->vtableView->GetFuncDesc(i, &fd))) continue;
-            if (IsSpecial(info->vtableView.Get(), fd)) info->specials.push_back({fd->memid, fd->invkind, i});
-            info->vtableView->ReleaseFuncDesc(fd);
+            // The descriptions of the members the frame calls itself are kept
+            // for the life of the process, like the type information.
+            if (IsSpecial(info->vtableView.Get(), fd))
+                info->specials.push_back({fd->memid, fd->invkind, fd});
+            else
+                info->vtableView->ReleaseFuncDesc(fd);
         }
     }
     *out = info.get();
@@ -642,15 +655,8 @@ HRESULT FrameInvoke(const ClassInfo& info, void* self, PendingFailure& pending, 
     static const DispCallFuncFn call = ResolveDispCallFunc();
     const SpecialMember* special = call ? FindSpecial(*ii, id, flags) : nullptr;
     if (special) {
-        FUNCDESC* fd = nullptr;
-        hr = ii->vtableView->GetFuncDesc(special->funcIndex, &fd);
-        if (SUCCEEDED(hr)) {
-            {
-                SpecialCall c(ii->vtableView.Get(), fd);
-                hr = c.Run(call, self, params, result, ei, argErr);
-            }
-            ii->vtableView->ReleaseFuncDesc(fd);
-        }
+        SpecialCall c(ii->vtableView.Get(), special->desc);
+        hr = c.Run(call, self, params, result, ei, argErr);
     } else {
         hr = ii->dispatchView->Invoke(self, id, flags, params, result, ei, argErr);
     }
