@@ -411,8 +411,8 @@ class SpecialCall {
 public:
     SpecialCall(ITypeInfo* ti, const FUNCDESC* fd) : ti_(ti), fd_(fd) {}
     ~SpecialCall() {
-        for (VARIANTARG& v : args_)
-            if (!(v.vt & VT_BYREF)) VariantClear(&v);
+        for (UINT i = 0; i < count_; ++i)
+            if (!(args_[i].vt & VT_BYREF)) VariantClear(&args_[i]);
         if (recordInfo_) recordInfo_->Release();
     }
 
@@ -422,12 +422,9 @@ public:
         bool hasRet = n > 0 && (fd_->lprgelemdescParam[n - 1].paramdesc.wParamFlags & PARAMFLAG_FRETVAL);
         const UINT inputs = hasRet ? n - 1 : n;
         if (dp->cArgs > inputs) return DISP_E_BADPARAMCOUNT;
-        args_.resize(n);
-        types_.resize(n);
-        ptrs_.resize(n);
-        wide_.resize(n);
-        narrow_.resize(n);
-        for (VARIANTARG& v : args_) VariantInit(&v);
+        if (n > kMaxParams) return DISP_E_BADPARAMCOUNT;
+        count_ = n;
+        for (UINT i = 0; i < n; ++i) VariantInit(&args_[i]);
 
         for (UINT i = 0; i < inputs; ++i) {
             HRESULT hr = Argument(i, dp);
@@ -448,8 +445,7 @@ public:
                                         : (retDesc.vt == VT_VOID ? static_cast<VARTYPE>(VT_EMPTY) : retDesc.vt);
         VARIANT ret;
         VariantInit(&ret);
-        HRESULT hr = call(self, static_cast<ULONG_PTR>(fd_->oVft), CC_STDCALL, retVt, n, types_.data(),
-                          ptrs_.data(), &ret);
+        HRESULT hr = call(self, static_cast<ULONG_PTR>(fd_->oVft), CC_STDCALL, retVt, n, types_, ptrs_, &ret);
         if (FAILED(hr)) return hr;
         if (returnsHresult && FAILED(ret.scode)) {
             DiscardResult();
@@ -557,22 +553,24 @@ private:
         } else if (retShape_ == Shape::Plain) {
             retVt_ = Resolve(ti_, *td.lptdesc).vt;
         }
-        retBuffer_.assign(size, 0);
+        if (size > sizeof(retBuffer_)) return DISP_E_BADVARTYPE;
+        memset(retBuffer_, 0, sizeof(retBuffer_));
+        retUsed_ = true;
         args_[i].vt = VT_BYREF | VT_UI1;
-        args_[i].byref = retBuffer_.data();
+        args_[i].byref = retBuffer_;
         types_[i] = VT_BYREF | VT_UI1;
         return S_OK;
     }
 
     void DiscardResult() {
-        if (retBuffer_.empty()) return;
+        if (!retUsed_) return;
         if (retShape_ == Shape::UnknownOnly) {
-            IUnknown* p = *reinterpret_cast<IUnknown**>(retBuffer_.data());
+            IUnknown* p = *reinterpret_cast<IUnknown**>(retBuffer_);
             if (p) p->Release();
         } else if (retShape_ == Shape::Plain && retVt_ == VT_BSTR) {
-            SysFreeString(*reinterpret_cast<BSTR*>(retBuffer_.data()));
+            SysFreeString(*reinterpret_cast<BSTR*>(retBuffer_));
         }
-        retBuffer_.clear();
+        retUsed_ = false;
     }
 
     HRESULT DeliverResult(VARIANT* result) {
@@ -582,14 +580,14 @@ private:
         }
         VariantInit(result);
         if (retShape_ == Shape::UnknownOnly) {
-            IUnknown* p = *reinterpret_cast<IUnknown**>(retBuffer_.data());
+            IUnknown* p = *reinterpret_cast<IUnknown**>(retBuffer_);
             result->vt = VT_UNKNOWN;
             result->punkVal = p;
         } else if (retShape_ == Shape::Record) {
             HRESULT hr = GetRecordInfoFromTypeInfo(recordType_.Get(), &recordInfo_);
             if (FAILED(hr)) return hr;
             void* copy = nullptr;
-            hr = recordInfo_->RecordCreateCopy(retBuffer_.data(), &copy);
+            hr = recordInfo_->RecordCreateCopy(retBuffer_, &copy);
             if (FAILED(hr)) return hr;
             result->vt = VT_RECORD;
             result->pvRecord = copy;
@@ -599,25 +597,29 @@ private:
             // A plain value: the storage has the value's own layout.
             VARIANT v;
             VariantInit(&v);
-            memcpy(&v.llVal, retBuffer_.data(), sizeof(v.llVal));
+            memcpy(&v.llVal, retBuffer_, sizeof(v.llVal));
             v.vt = retVt_;
             *result = v;
         }
-        retBuffer_.clear();
+        retUsed_ = false;
         return S_OK;
     }
 
     ITypeInfo* ti_;
     const FUNCDESC* fd_;
-    std::vector<VARIANTARG> args_;
-    std::vector<VARTYPE> types_;
-    std::vector<VARIANTARG*> ptrs_;
-    std::vector<std::wstring> wide_;
-    std::vector<std::string> narrow_;
+    // The library's members take at most a handful of parameters.
+    static constexpr UINT kMaxParams = 16;
+    UINT count_ = 0;
+    VARIANTARG args_[kMaxParams];
+    VARTYPE types_[kMaxParams] = {};
+    VARIANTARG* ptrs_[kMaxParams] = {};
+    std::wstring wide_[kMaxParams];
+    std::string narrow_[kMaxParams];
     VARIANT scratch_ = {};
     Shape retShape_ = Shape::Plain;
     VARTYPE retVt_ = VT_EMPTY;
-    std::vector<unsigned char> retBuffer_;
+    alignas(8) unsigned char retBuffer_[64];  // records of up to 32 flags, or one value
+    bool retUsed_ = false;
     ComPtr<ITypeInfo> recordType_;
     IRecordInfo* recordInfo_ = nullptr;
 };
