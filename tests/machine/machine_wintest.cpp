@@ -4,6 +4,7 @@
 #include "tests/support/win/catalogue.h"
 #include "tests/support/win/com_test.h"
 
+#include <algorithm>
 #include <cstring>
 
 ZUNDA_TEST_IMPLEMENTED(MxMachine);
@@ -178,7 +179,7 @@ TEST_F(MxMachineTest, LateBoundReadsMatchEarlyBound) {
 }
 
 TEST_F(MxMachineTest, OwnedListsAreRefilledAndHandedOutAgain) {
-    if (!ListsAvailable()) GTEST_SKIP() << "MxStringlist is not registered";
+    ASSERT_TRUE(ListsAvailable()) << "MxStringlist is not registered";
     ComPtr<IMxStringlist> env1, env2;
     ASSERT_EQ(machine->get_strlEnvironment(env1.Put()), S_OK);
     ASSERT_TRUE(env1);
@@ -193,37 +194,46 @@ TEST_F(MxMachineTest, OwnedListsAreRefilledAndHandedOutAgain) {
     }
     EXPECT_LE(used, 4096u);
 
-    ComPtr<IMxStringlist> fonts;
-    ASSERT_EQ(machine->get_strlFonts(fonts.Put()), S_OK);
-    const std::vector<std::wstring> f = Lines(fonts.Get());
-    // One line per value of the family's Fonts key.
+    // Fixture values in the test prefix's own Fonts key, removed again below: one with a type
+    // in parentheses, one without, and one whose ")" comes before its "(".
     const bool nt = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    const char* fontsPath = nt ? "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"
+                               : "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts";
     HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, fontsPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::pair<const char*, const char*> fixture[] = {
+        {"Zunda Test Sans (TrueType)", "ZTSans.ttf"},
+        {"Zunda Test Raster", "ztraster.fon"},
+        {"Zunda Test) Odd (Name", "ztodd.fon"},
+    };
+    for (const auto& [name, file] : fixture)
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(file), DWORD(strlen(file) + 1));
     DWORD values = 0;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                      nt ? "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"
-                         : "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts",
-                      0, KEY_READ, &key) == ERROR_SUCCESS) {
-        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
-                         nullptr);
-        RegCloseKey(key);
-    }
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                     nullptr);
+    ComPtr<IMxStringlist> fonts;
+    const HRESULT hrFonts = machine->get_strlFonts(fonts.Put());
+    for (const auto& [name, file] : fixture) RegDeleteValueA(key, name);
+    RegCloseKey(key);
+    ASSERT_EQ(hrFonts, S_OK);
+    ASSERT_TRUE(fonts);
+    const std::vector<std::wstring> f = Lines(fonts.Get());
+    // One line per value of the family's Fonts key, each "name;type;file".
     EXPECT_EQ(f.size(), values);
-    if (values == 0) return;
-    bool sawTrueType = false;
-    for (const std::wstring& l : f) {
-        EXPECT_EQ(std::count(l.begin(), l.end(), L';'), 2) << std::string(l.begin(), l.end());
-        sawTrueType = sawTrueType || l.find(L";TrueType;") != std::wstring::npos;
-    }
-    EXPECT_TRUE(sawTrueType);
-    std::vector<std::wstring> courier;
     for (const std::wstring& l : f)
-        if (l.rfind(L"Courier;", 0) == 0) courier.push_back(l);
-    EXPECT_EQ(courier, std::vector<std::wstring>{L"Courier;?\?\?-Font;coure.fon"});
+        EXPECT_EQ(std::count(l.begin(), l.end(), L';'), 2) << std::string(l.begin(), l.end());
+    std::vector<std::wstring> ours;
+    for (const std::wstring& l : f)
+        if (l.rfind(L"Zunda Test", 0) == 0) ours.push_back(l);
+    std::sort(ours.begin(), ours.end());
+    EXPECT_EQ(ours, (std::vector<std::wstring>{L"Zunda Test Raster;?\?\?-Font;ztraster.fon",
+                                               L"Zunda Test Sans;TrueType;ZTSans.ttf",
+                                               L"Zunda Test) Odd (Name;?\?\?-Font;ztodd.fon"}));
 }
 
 TEST_F(MxMachineTest, InstalledSoftwareListsDisplayNames) {
-    if (!ListsAvailable()) GTEST_SKIP() << "MxStringlist is not registered";
+    ASSERT_TRUE(ListsAvailable()) << "MxStringlist is not registered";
     // A fixture in the test prefix's own registry, removed again below.
     const char* base = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
     const std::string a = std::string(base) + "\\ZundaTestApp", b = std::string(base) + "\\ZundaTestNoName";
