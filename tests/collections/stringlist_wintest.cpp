@@ -27,18 +27,6 @@ ComPtr<IMxStringlist> NewList(std::initializer_list<const wchar_t*> items = {}) 
     return l;
 }
 
-std::vector<std::wstring> Items(IMxStringlist* l) {
-    std::vector<std::wstring> out;
-    LONG n = 0;
-    EXPECT_EQ(l->get_Count(&n), S_OK);
-    for (LONG i = 0; i < n; ++i) {
-        BSTR s = nullptr;
-        EXPECT_EQ(l->get_Strings(i, &s), S_OK);
-        out.push_back(Take(s));
-    }
-    return out;
-}
-
 std::wstring LastError(IMxStringlist* l) {
     BSTR s = nullptr;
     l->get_wstrLastErrorMessage(&s);
@@ -70,7 +58,7 @@ TEST(MxStringlist, IndexOutsideTheListFollowsTheErrorConvention) {
         EXPECT_EQ(c.call(), S_OK);
         EXPECT_EQ(LastError(l.Get()).substr(0, wcslen(c.member) + 4), std::wstring(L"[") + c.member + L"]: ");
     }
-    EXPECT_EQ(Items(l.Get()), (std::vector<std::wstring>{L"a", L"b"}));
+    EXPECT_EQ(ListItems(l.Get()), (std::vector<std::wstring>{L"a", L"b"}));
 
     // Raised: E_UNEXPECTED with the text as error information.
     l->put_boRaiseErrors(VARIANT_TRUE);
@@ -164,7 +152,7 @@ TEST(MxStringlist, SearchesIgnoreCaseInTheSystemLocale) {
     EXPECT_EQ(index, -1);  // missing is -1, not the failure value
 
     ASSERT_EQ(l->Sort(), S_OK);
-    std::vector<std::wstring> sorted = Items(l.Get());
+    std::vector<std::wstring> sorted = ListItems(l.Get());
     for (size_t i = 1; i < sorted.size(); ++i)
         EXPECT_LE(CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, sorted[i - 1].c_str(), -1, sorted[i].c_str(), -1),
                   CSTR_EQUAL);
@@ -193,7 +181,7 @@ TEST(MxStringlist, ValuesByName) {
     EXPECT_EQ(Take(v), L"");
     EXPECT_EQ(l->put_Values(Bstr(L"path"), Bstr(L"")), S_OK);
     EXPECT_EQ(l->put_Values(Bstr(L"new"), Bstr(L"1")), S_OK);
-    EXPECT_EQ(Items(l.Get()), (std::vector<std::wstring>{L"plain", L"new=1"}));
+    EXPECT_EQ(ListItems(l.Get()), (std::vector<std::wstring>{L"plain", L"new=1"}));
 }
 
 TEST(MxStringlist, ByteArrayVariantRoundTrip) {
@@ -224,7 +212,7 @@ TEST(MxStringlist, ByteArrayVariantRoundTrip) {
     ComPtr<IMxStringlist> copy = NewList({L"stale"});
     ASSERT_EQ(copy->LoadFromVariant(v, &ok), S_OK);
     EXPECT_EQ(ok, VARIANT_TRUE);
-    EXPECT_EQ(Items(copy.Get()), (std::vector<std::wstring>{L"one", L"two", L"three", L"", L"f\u00fcnf"}));
+    EXPECT_EQ(ListItems(copy.Get()), (std::vector<std::wstring>{L"one", L"two", L"three", L"", L"f\u00fcnf"}));
 
     // By reference, as script engines may pass it.
     VARIANT ref;
@@ -232,7 +220,7 @@ TEST(MxStringlist, ByteArrayVariantRoundTrip) {
     ref.pvarVal = &v;
     ComPtr<IMxStringlist> third = NewList();
     ASSERT_EQ(third->LoadFromVariant(ref, &ok), S_OK);
-    EXPECT_EQ(Items(third.Get()).size(), 5u);
+    EXPECT_EQ(ListItems(third.Get()).size(), 5u);
     VariantClear(&v);
 
     // What is not a byte array is a failure that leaves the list alone.
@@ -241,7 +229,7 @@ TEST(MxStringlist, ByteArrayVariantRoundTrip) {
     ASSERT_EQ(copy->LoadFromVariant(notBytes, &ok), S_OK);
     EXPECT_EQ(ok, VARIANT_FALSE);
     EXPECT_EQ(LastError(copy.Get()).rfind(L"[LoadFromVariant]: ", 0), 0u);
-    EXPECT_EQ(Items(copy.Get()).size(), 5u);
+    EXPECT_EQ(ListItems(copy.Get()).size(), 5u);
     SAFEARRAYBOUND b[2] = {{2, 0}, {2, 0}};
     VARIANT twoDim;
     twoDim.vt = VT_ARRAY | VT_UI1;
@@ -249,7 +237,7 @@ TEST(MxStringlist, ByteArrayVariantRoundTrip) {
     EXPECT_EQ(copy->LoadFromVariant(twoDim, &ok), S_OK);
     EXPECT_EQ(ok, VARIANT_FALSE);
     VariantClear(&twoDim);
-    EXPECT_EQ(Items(copy.Get()).size(), 5u);
+    EXPECT_EQ(ListItems(copy.Get()).size(), 5u);
 }
 
 TEST(MxStringlist, FilesKeepEveryLineAndAFailedLoadKeepsTheList) {
@@ -259,7 +247,7 @@ TEST(MxStringlist, FilesKeepEveryLineAndAFailedLoadKeepsTheList) {
     VARIANT_BOOL ok = 0;
     ASSERT_EQ(l->LoadFromFile(Bstr(dir.W("mixed.txt")), &ok), S_OK);
     EXPECT_EQ(ok, VARIANT_TRUE);
-    EXPECT_EQ(Items(l.Get()), (std::vector<std::wstring>{L"a", L"b", L"c", L"", L"last without end"}));
+    EXPECT_EQ(ListItems(l.Get()), (std::vector<std::wstring>{L"a", L"b", L"c", L"", L"last without end"}));
 
     ASSERT_EQ(l->SaveToFile(Bstr(dir.W("saved.txt")), &ok), S_OK);
     EXPECT_EQ(ok, VARIANT_TRUE);
@@ -271,7 +259,7 @@ TEST(MxStringlist, FilesKeepEveryLineAndAFailedLoadKeepsTheList) {
     std::wstring message = LastError(l.Get());
     EXPECT_EQ(message.rfind(L"[LoadFromFile]: ", 0), 0u);
     EXPECT_NE(message.find(L"missing.txt"), std::wstring::npos);
-    EXPECT_EQ(Items(l.Get()).size(), 5u);
+    EXPECT_EQ(ListItems(l.Get()).size(), 5u);
 
     ASSERT_EQ(l->SaveToFile(Bstr(dir.W("no-such-dir\\x.txt")), &ok), S_OK);
     EXPECT_EQ(ok, VARIANT_FALSE);

@@ -7,7 +7,7 @@ build=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/tests/harness/wine.sh"
 zunda_prefix "$build/wine" || exit 1
-[ -f "$ZUNDA_C/zunda/win_tests.exe" ] || { echo "win_tests.exe not in the prefix"; exit 1; }
+zunda_test_program "$build"
 
 bin_home=$(mktemp -d "$build/recycle-home.XXXXXX")
 mkdir -p "$bin_home/share" "$bin_home/config" "$bin_home/cache"

@@ -9,7 +9,7 @@ build=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/tests/harness/wine.sh"
 zunda_prefix "$build/wine" || exit 1
-[ -f "$ZUNDA_C/zunda/win_tests.exe" ] || { echo "win_tests.exe not in the prefix"; exit 1; }
+zunda_test_program "$build"
 
 drive=$(mktemp -d "$build/roots-drive.XXXXXX")
 echo canary > "$drive/canary.txt"

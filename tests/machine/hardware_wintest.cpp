@@ -15,16 +15,6 @@ ZUNDA_TEST_IMPLEMENTED(MxDriveRecord);
 namespace zunda::test {
 namespace {
 
-template <class I, class T>
-T Read(I* object, HRESULT (STDMETHODCALLTYPE I::*get)(T*)) {
-    T v{};
-    EXPECT_EQ((object->*get)(&v), S_OK);
-    return v;
-}
-template <class I>
-std::wstring ReadText(I* object, HRESULT (STDMETHODCALLTYPE I::*get)(BSTR*)) {
-    return Take(Read(object, get));
-}
 
 TEST(MxCPUTest, SignatureVendorAndFeaturesAreTheProcessors) {
     ComPtr<IMxCPU> cpu = Create<IMxCPU>(CLSID_MxCPU);

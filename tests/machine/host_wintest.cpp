@@ -32,16 +32,6 @@ std::wstring Upper(std::wstring s) {
     for (wchar_t& c : s) c = static_cast<wchar_t>(towupper(c));
     return s;
 }
-template <class I, class T>
-T Read(I* object, HRESULT (STDMETHODCALLTYPE I::*get)(T*)) {
-    T v{};
-    EXPECT_EQ((object->*get)(&v), S_OK);
-    return v;
-}
-template <class I>
-std::wstring ReadText(I* object, HRESULT (STDMETHODCALLTYPE I::*get)(BSTR*)) {
-    return Take(Read(object, get));
-}
 
 #define REQUIRE_HOST(var)                                                                     \
     std::string var;                                                                          \

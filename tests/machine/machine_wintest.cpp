@@ -49,17 +49,6 @@ protected:
         return SUCCEEDED(CoCreateInstance(CLSID_MxStringlist, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                           reinterpret_cast<void**>(probe.Put())));
     }
-    std::vector<std::wstring> Lines(IMxStringlist* list) {
-        std::vector<std::wstring> out;
-        long n = 0;
-        EXPECT_EQ(list->get_Count(&n), S_OK);
-        for (long i = 0; i < n; ++i) {
-            BSTR s = nullptr;
-            EXPECT_EQ(list->get_Strings(i, &s), S_OK);
-            out.push_back(Take(s));
-        }
-        return out;
-    }
     ComPtr<IMxMachine> machine;
     OSVERSIONINFOA version;
 };
@@ -183,10 +172,10 @@ TEST_F(MxMachineTest, OwnedListsAreRefilledAndHandedOutAgain) {
     ComPtr<IMxStringlist> env1, env2;
     ASSERT_EQ(machine->get_strlEnvironment(env1.Put()), S_OK);
     ASSERT_TRUE(env1);
-    const std::vector<std::wstring> first = Lines(env1.Get());
+    const std::vector<std::wstring> first = ListItems(env1.Get());
     ASSERT_EQ(machine->get_strlEnvironment(env2.Put()), S_OK);
     EXPECT_EQ(env1.Get(), env2.Get());  // the same object
-    EXPECT_EQ(Lines(env2.Get()), first);  // refilled, not appended to
+    EXPECT_EQ(ListItems(env2.Get()), first);  // refilled, not appended to
     size_t used = 0;
     for (const std::wstring& l : first) {
         EXPECT_NE(l.find(L'='), std::wstring::npos) << std::string(l.begin(), l.end());
@@ -218,7 +207,7 @@ TEST_F(MxMachineTest, OwnedListsAreRefilledAndHandedOutAgain) {
     RegCloseKey(key);
     ASSERT_EQ(hrFonts, S_OK);
     ASSERT_TRUE(fonts);
-    const std::vector<std::wstring> f = Lines(fonts.Get());
+    const std::vector<std::wstring> f = ListItems(fonts.Get());
     // One line per value of the family's Fonts key, each "name;type;file".
     EXPECT_EQ(f.size(), values);
     for (const std::wstring& l : f)
@@ -248,7 +237,7 @@ TEST_F(MxMachineTest, InstalledSoftwareListsDisplayNames) {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, a.c_str());
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, b.c_str());
     ASSERT_TRUE(list);
-    const std::vector<std::wstring> lines = Lines(list.Get());
+    const std::vector<std::wstring> lines = ListItems(list.Get());
     EXPECT_EQ(std::count(lines.begin(), lines.end(), L"Zunda Test \u00C4pp"), 1);
     BSTR e = nullptr;
     machine->get_wstrLastErrorMessage(&e);

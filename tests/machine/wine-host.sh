@@ -9,9 +9,7 @@ build=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/tests/harness/wine.sh"
 zunda_prefix "$build/wine" || exit 1
-# The current build, also when run on its own.
-mkdir -p "$ZUNDA_C/zunda"
-cp "$build/Zunda.dll" "$build/win_tests.exe" "$ZUNDA_C/zunda/"
+zunda_test_program "$build"
 
 field() { grep -m1 "^$1[[:space:]]*:" /proc/cpuinfo | sed 's/^[^:]*:[[:space:]]*//'; }
 leaf() {  # leaf number -> "eax ebx ecx edx" in hex, from the CPUID device when readable

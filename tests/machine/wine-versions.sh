@@ -9,8 +9,7 @@ build=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/tests/harness/wine.sh"
 zunda_prefix "$build/wine" || exit 1
-mkdir -p "$ZUNDA_C/zunda"
-cp "$build/Zunda.dll" "$build/win_tests.exe" "$ZUNDA_C/zunda/"
+zunda_test_program "$build"
 
 key='HKCU\Software\Wine\AppDefaults\win_tests.exe'
 restore() { zunda_wine zunda reg delete "$key" /f >/dev/null 2>&1; }

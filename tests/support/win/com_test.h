@@ -139,4 +139,30 @@ inline std::wstring Take(BSTR s) {
     return out;
 }
 
+// Reads a property early-bound, expecting S_OK.
+template <class I, class T>
+T Read(I* object, HRESULT (STDMETHODCALLTYPE I::*get)(T*)) {
+    T v{};
+    EXPECT_EQ((object->*get)(&v), S_OK);
+    return v;
+}
+template <class I>
+std::wstring ReadText(I* object, HRESULT (STDMETHODCALLTYPE I::*get)(BSTR*)) {
+    return Take(Read(object, get));
+}
+
+// The entries of a string list, early-bound.
+template <class List>
+std::vector<std::wstring> ListItems(List* list) {
+    std::vector<std::wstring> out;
+    LONG n = 0;
+    EXPECT_EQ(list->get_Count(&n), S_OK);
+    for (LONG i = 0; i < n; ++i) {
+        BSTR s = nullptr;
+        EXPECT_EQ(list->get_Strings(i, &s), S_OK);
+        out.push_back(Take(s));
+    }
+    return out;
+}
+
 }  // namespace zunda::test
