@@ -12,8 +12,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 zunda_prefix "$build/wine" || exit 1
 dest="$ZUNDA_C/zunda"
 rm -rf "$dest"
+zunda_test_program "$build"
 mkdir -p "$dest/scripts"
-cp "$build/Zunda.dll" "$build/win_tests.exe" "$dest/"
 for f in "$root"/tests/*/*.js "$root"/tests/*/*.vbs "$root"/tests/*/*.wsf; do
     [ -f "$f" ] && cp "$f" "$dest/scripts/"
 done

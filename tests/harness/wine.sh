@@ -46,8 +46,8 @@ zunda_wine() {
 zunda_wine_wait() { "$ZUNDA_WINESERVER" -w; }
 
 # zunda_test_program <win64-build-dir>: puts that build's DLL and test program
-# into C:\zunda of the current prefix, so an extra run tests the current build
-# also when it runs on its own.
+# into C:\zunda of the current prefix, so every run, also an extra run started
+# on its own, tests the current build.
 zunda_test_program() {
     mkdir -p "$ZUNDA_C/zunda"
     cp "$1/Zunda.dll" "$1/win_tests.exe" "$ZUNDA_C/zunda/"

@@ -15,7 +15,6 @@ ZUNDA_TEST_IMPLEMENTED(MxDriveRecord);
 namespace zunda::test {
 namespace {
 
-
 TEST(MxCPUTest, SignatureVendorAndFeaturesAreTheProcessors) {
     ComPtr<IMxCPU> cpu = Create<IMxCPU>(CLSID_MxCPU);
     ASSERT_TRUE(cpu);

@@ -11,9 +11,9 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/tests/harness/wine.sh"
 zunda_prefix "$build/wine" || exit 1
 
+zunda_test_program "$build"
 dest="$ZUNDA_C/zunda"
 mkdir -p "$dest/scripts"
-cp "$build/Zunda.dll" "$build/win_tests.exe" "$dest/"
 cp "$root/tests/text/dateutils.vbs" "$dest/scripts/"
 key='HKCU\Control Panel\International'
 saved='C:\zunda\international-saved.reg'
