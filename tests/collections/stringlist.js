@@ -1,4 +1,5 @@
 // A JScript client of the string list, late-bound by ProgID.
+WScript.Echo("begin");
 var failures = 0;
 function check(what, actual, expected) {
     if (actual !== expected) {
@@ -27,4 +28,5 @@ if (raised) {
     check("number", raised.number, 0x8000FFFF - 0x100000000);
     check("description", raised.description, "[Get_Names]: Listenindex \u00fcberschreitet das Maximum (4)");
 }
+WScript.Echo("end");
 WScript.Quit(failures === 0 ? 0 : 1);

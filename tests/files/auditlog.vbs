@@ -1,6 +1,7 @@
 ' A VBScript client of the audit log: properties, entries with the header,
 ' separator replacement, and an entry whose file cannot be created.
 Option Explicit
+WScript.Echo "begin"
 Dim failures, log, fso, dir, name, text, lines, fields
 failures = 0
 Sub Check(what, actual, expected)
@@ -39,7 +40,8 @@ Check "tool", fields(4), "A,B"
 Check "user", fields(6), "Anna,B"
 Check "workstation", fields(7), ""
 Check "message", fields(8), "Hallo"
-Check "second type", Split(lines(2), ";")(0), "WARNING"
+fields = Split(lines(2), ";")
+Check "second type", fields(0), "WARNING"
 
 log.fiFilename = dir & "\no-such-dir\audit.csv"
 Check "entry that cannot be written", log.WriteLog("T", "P", "M", 0), False
@@ -47,4 +49,5 @@ Check "reported", Left(log.wstrLastErrorMessage, 15), "[OpenLogFile]: "
 
 fso.DeleteFile name
 fso.DeleteFolder dir
+WScript.Echo "end"
 If failures = 0 Then WScript.Quit 0 Else WScript.Quit 1

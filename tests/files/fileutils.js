@@ -1,5 +1,6 @@
 // A JScript client of the file utilities: path texts, existence tests, a
 // line file written through handles, versions, sizes and the error text.
+WScript.Echo("begin");
 var failures = 0;
 function check(what, actual, expected) {
     if (actual !== expected) {
@@ -53,4 +54,5 @@ if (raised) check("raised text", raised.description, "[CopyFile]: File \"" + dir
 f.boRaiseErrors = false;
 
 check("Deltree of the script's folder", f.Deltree(dir, true), false);  // lines.txt is still open
+WScript.Echo("end");
 WScript.Quit(failures === 0 ? 0 : 1);

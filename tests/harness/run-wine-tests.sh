@@ -35,15 +35,7 @@ if [ "$filter" = "*" ]; then
     for f in "$dest"/scripts/*; do
         [ -f "$f" ] || continue
         name=$(basename "$f")
-        out=$(zunda_wine zunda cscript //nologo "C:\\zunda\\scripts\\$name" 2>&1)
-        rc=$?
-        if [ $rc -ne 0 ]; then
-            echo "FAILED: $name (exit $rc)"
-            echo "$out" | sed 's/^/    /'
-            failed=1
-        else
-            echo "ok: $name"
-        fi
+        if zunda_cscript "$name"; then echo "ok: $name"; else failed=1; fi
     done
 fi
 # Further runs in other configurations (Windows versions, locales, fixtures):

@@ -1,4 +1,5 @@
 // A script client that creates the base carrier by ProgID and uses its two properties late-bound.
+WScript.Echo("begin");
 var failures = 0;
 function check(what, actual, expected) {
     if (actual !== expected) {
@@ -20,4 +21,5 @@ check("raise flag cleared", o.boRaiseErrors, false);
 var unknown = false;
 try { o.NoSuchMember(); } catch (e) { unknown = true; }
 check("unknown member raises", unknown, true);
+WScript.Echo("end");
 WScript.Quit(failures === 0 ? 0 : 1);

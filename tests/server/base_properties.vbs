@@ -1,5 +1,6 @@
 ' A VBScript client of the base carrier: the two properties, late-bound.
 Option Explicit
+WScript.Echo "begin"
 Dim failures, o
 failures = 0
 Sub Check(what, actual, expected)
@@ -15,4 +16,5 @@ o.wstrLastErrorMessage = "Text"
 Check "message written", o.wstrLastErrorMessage, "Text"
 o.boRaiseErrors = 5
 Check "raise flag from 5", CInt(o.boRaiseErrors), -1
+WScript.Echo "end"
 If failures = 0 Then WScript.Quit 0 Else WScript.Quit 1

@@ -1,5 +1,6 @@
 ' MxUtils from VBScript: registry reads and writes under HKCU\Software\ZundaTest.
 Option Explicit
+WScript.Echo "begin"
 Dim failures, u, sh, key, caught
 failures = 0
 Sub Check(ok, what)
@@ -47,5 +48,7 @@ On Error GoTo 0
 Check caught = "[ReadRegInt]: The registry value 'Name' is not a 32-bit integer.", "raised: " & caught
 Check u.IsDCOMEnabled = True, "DCOM is enabled in Wine"
 
-sh.RegDelete "HKCU\" & key & "\"
+' Wine's WScript.Shell has no RegDelete.
+sh.Run "reg delete HKCU\" & key & " /f", 0, True
+WScript.Echo "end"
 WScript.Quit failures

@@ -13,6 +13,7 @@ cleanup() {
     # Only ever the throwaway prefix's own server.
     if [ -f "$throwaway/prefix/system.reg" ]; then
         WINEPREFIX="$throwaway/prefix" "$ZUNDA_WINESERVER" -k >/dev/null 2>&1
+        WINEPREFIX="$throwaway/prefix" timeout 60 "$ZUNDA_WINESERVER" -w >/dev/null 2>&1
     fi
     case "$throwaway" in "$build"/wine-shutdown) rm -rf -- "$throwaway" ;; esac
 }

@@ -1,5 +1,6 @@
 // A JScript client of MxDateUtils: a failing member with the error text kept,
 // then the same failure raised once boRaiseErrors is set.
+WScript.Echo("begin");
 var failures = 0;
 function check(what, actual, expected) {
     if (actual !== expected) {
@@ -25,4 +26,5 @@ if (raised) {
 check("text kept after raise", u.wstrLastErrorMessage, text);
 check("success leaves the text", u.DateDaysPerMonth(2004, 2), 29);
 check("text still there", u.wstrLastErrorMessage, text);
+WScript.Echo("end");
 WScript.Quit(failures === 0 ? 0 : 1);

@@ -1,6 +1,7 @@
 ' A script client of MxDateUtils. With an argument "dmy" or "mdy" it also
 ' checks date texts in that short date format (the locale runs pass it).
 Option Explicit
+WScript.Echo "begin"
 Dim failures : failures = 0
 Sub Check(what, actual, expected)
     If actual <> expected Then
@@ -52,4 +53,5 @@ If WScript.Arguments.Count > 0 Then
     Check "between ex inverted", u.DateBetweenEx(d2, d13, d1), False
     Check "between ex at from", u.DateBetweenEx(d13, d13, d1), True
 End If
+WScript.Echo "end"
 WScript.Quit failures

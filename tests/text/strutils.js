@@ -1,5 +1,6 @@
 // A script client of MxStrUtils: every kind of member late-bound, the
 // character parameters given as strings and as character codes.
+WScript.Echo("begin");
 var failures = 0;
 function check(what, actual, expected) {
     if (actual !== expected) {
@@ -53,4 +54,5 @@ var raised = false;
 try { s.StrDeCompress("QWE.", true); } catch (e) { raised = e.description !== ""; }
 check("damaged text raises", raised, true);
 check("message untouched", s.wstrLastErrorMessage, "");
+WScript.Echo("end");
 WScript.Quit(failures === 0 ? 0 : 1);
