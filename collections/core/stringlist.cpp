@@ -1,5 +1,7 @@
 #include "collections/core/stringlist.h"
 
+#include "server/core/list_index.h"
+
 #include <algorithm>
 
 namespace zunda::core {
@@ -30,11 +32,7 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 }
 
 void StringList::CheckIndex(long index) const {
-    if (index < 0 || index >= Count()) {
-        std::string message = locale_.FromUtf16(u"Listenindex \u00fcberschreitet das Maximum (");
-        message += std::to_string(index) + ")";
-        throw ListIndexError(index, message);
-    }
+    if (!ListIndexValid(index, items_.size())) throw ListIndexError(index, locale_.FromUtf16(ListIndexMessage(index)));
 }
 
 const std::string& StringList::Get(long index) const {

@@ -15,7 +15,7 @@ public:
                                      L"Zunda.MxStringlist", "MxStringlist", ErrorEvent::ProcedureMessage, true};
 
     STDMETHODIMP get_Strings(LONG Index, BSTR* Value) override {
-        return Guarded("Get_Strings", Value, BSTR(nullptr), [&] { return NewBstr(list_.Get(Index)); });
+        return Guarded("Get_Strings", Value, BSTR(nullptr), [&] { return Bstr::FromAnsi(list_.Get(Index)); });
     }
     STDMETHODIMP put_Strings(LONG Index, BSTR Value) override {
         return GuardedVoid("Set_Strings", [&] {
@@ -27,10 +27,10 @@ public:
         return Get(Value, [&] { return static_cast<LONG>(list_.Count()); });
     }
     STDMETHODIMP get_Names(LONG Index, BSTR* Value) override {
-        return Guarded("Get_Names", Value, BSTR(nullptr), [&] { return NewBstr(list_.Name(Index)); });
+        return Guarded("Get_Names", Value, BSTR(nullptr), [&] { return Bstr::FromAnsi(list_.Name(Index)); });
     }
     STDMETHODIMP get_Values(BSTR Name, BSTR* Value) override {
-        return Guarded("Get_Values", Value, BSTR(nullptr), [&] { return NewBstr(list_.Value(ToAnsi(Name))); });
+        return Guarded("Get_Values", Value, BSTR(nullptr), [&] { return Bstr::FromAnsi(list_.Value(ToAnsi(Name))); });
     }
     STDMETHODIMP put_Values(BSTR Name, BSTR Value) override {
         return GuardedVoid("Set_Values", [&] {
@@ -109,11 +109,6 @@ public:
     }
 
 private:
-    static BSTR NewBstr(std::string_view text) {
-        BSTR out = AnsiToBstr(text);
-        if (!out) throw std::bad_alloc();
-        return out;
-    }
     void Changed() { FireEvent(1, nullptr, 0); }
 
     core::StringList list_{SystemListLocale()};

@@ -18,7 +18,7 @@ public:
     explicit Win32LogFile(FileHandle f) : f_(std::move(f)) {}
     void Write(std::string_view bytes) override {
         DWORD error = WriteAll(f_.Get(), bytes);
-        if (error) throw Failure(SystemMessage(error));
+        if (error) ThrowSystemError(error);
     }
 
 private:
@@ -125,20 +125,18 @@ public:
             // A failure raised by the inner error routine is reported once
             // more under WriteLog, so its text nests.
             try {
-                try {
-                    Win32LogFileSystem fs;
-                    Client client(*this);
-                    core::WriteLogEntry(log_, fs, tools_, client, ToAnsi(wstrTool), ToAnsi(wstrProcedure),
-                                        ToAnsi(wstrMessage), static_cast<long>(tyTyp));
-                    *Value = VARIANT_TRUE;
-                } catch (const core::LogOpenError& e) {
-                    ReportError("OpenLogFile", e.what());
-                }
+                Step("WriteLog", [&] {
+                    try {
+                        Win32LogFileSystem fs;
+                        Client client(*this);
+                        core::WriteLogEntry(log_, fs, tools_, client, ToAnsi(wstrTool), ToAnsi(wstrProcedure),
+                                            ToAnsi(wstrMessage), static_cast<long>(tyTyp));
+                        *Value = VARIANT_TRUE;
+                    } catch (const core::LogOpenError& e) {
+                        ReportError("OpenLogFile", e.what());
+                    }
+                });
             } catch (const RaisedError& e) {
-                ReportError("WriteLog", e.what());
-            } catch (const std::bad_alloc&) {
-                ReportError("WriteLog", "Out of memory.");
-            } catch (const std::exception& e) {
                 ReportError("WriteLog", e.what());
             }
         });
@@ -155,21 +153,19 @@ private:
             ConnectionPoint* point = owner_.Point();
             if (!point || !point->Connected()) return;
             std::string* texts[4] = {&tool, &procedure, &message, &typeText};
-            BSTR b[4] = {};
-            for (int i = 0; i < 4; ++i) b[i] = AnsiToBstr(*texts[i]);
+            Bstr b[4];
             VARIANTARG args[5];
-            // Last argument first: tyTyp, then the four texts by reference.
+            // Last argument first: tyTyp, then the four texts by reference;
+            // the handler may replace them.
             args[0].vt = VT_I4;
             args[0].lVal = type;
             for (int i = 0; i < 4; ++i) {
                 args[4 - i].vt = VT_BYREF | VT_BSTR;
-                args[4 - i].pbstrVal = &b[i];
+                args[4 - i].pbstrVal = b[i].Put();
+                *args[4 - i].pbstrVal = Bstr::FromAnsi(*texts[i]).Release();
             }
             owner_.FireEvent(8, args, 5);
-            for (int i = 0; i < 4; ++i) {
-                *texts[i] = ToAnsi(b[i]);
-                SysFreeString(b[i]);
-            }
+            for (int i = 0; i < 4; ++i) *texts[i] = b[i].Ansi();
         }
         void DebugOutput(const std::string& text) override { OutputDebugStringA(text.c_str()); }
         core::LogTime Now() override {
@@ -186,11 +182,7 @@ private:
     };
 
     HRESULT Text(BSTR* out, const std::string& value) {
-        return Get(out, [&] {
-            BSTR b = AnsiToBstr(value);
-            if (!b) throw std::bad_alloc();
-            return b;
-        });
+        return Get(out, [&] { return Bstr::FromAnsi(value); });
     }
     HRESULT Store(std::string& field, BSTR value) {
         return Call([&] { field = ToAnsi(value); });

@@ -32,8 +32,6 @@ HANDLE NeedHandle(long handle) {
     return I4ToHandle(handle);
 }
 
-[[noreturn]] void ThrowLastError() { throw Failure(SystemMessage(GetLastError())); }
-
 std::uint64_t FilePointer(HANDLE h) {
     LARGE_INTEGER zero{}, pos{};
     if (!SetFilePointerEx(h, zero, &pos, FILE_CURRENT)) ThrowLastError();
@@ -239,7 +237,7 @@ public:
         DirectVoid("MFileWriteLN", [&] {
             HANDLE h = NeedHandle(iHandle);
             DWORD error = WriteAll(h, ToAnsi(wstrLine) + "\r\n");
-            if (error) throw Failure(SystemMessage(error));
+            if (error) ThrowSystemError(error);
         });
     }
 
@@ -324,8 +322,7 @@ public:
             if (FileExistsAnsi(name)) return VARIANT_BOOL(VARIANT_FALSE);
             DWORD error = 0;
             FileHandle f = OpenFileAnsi(name, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW, &error);
-            if (!f.Valid())
-                throw Failure("Systemfehler.  Code: " + std::to_string(error) + ".\r\n" + SystemMessage(error));
+            if (!f.Valid()) ThrowSystemError(error, "Systemfehler.  Code: " + std::to_string(error) + ".\r\n");
             return VARIANT_BOOL(VARIANT_TRUE);
         });
     }
@@ -403,12 +400,9 @@ private:
     // A direct text result: the text as a new BSTR, or `failure` as one.
     template <class F>
     BSTR Text(const char* member, F&& work, const std::string& failure = std::string()) noexcept {
-        BSTR out = Direct(member, BSTR(nullptr), [&] {
-            BSTR b = AnsiToBstr(work());
-            if (!b) throw std::bad_alloc();
-            return b;
-        });
-        return out ? out : AnsiToBstr(failure);
+        BSTR out = Direct(member, BSTR(nullptr), [&] { return Bstr::FromAnsi(work()); });
+        if (out) return out;
+        return Direct<BSTR>(nullptr, nullptr, [&] { return Bstr::FromAnsi(failure); });
     }
 
     void ReadLine(const char* member, LONG iHandle, BSTR* wstrLine) {
@@ -416,10 +410,9 @@ private:
             HANDLE h = NeedHandle(iHandle);
             if (!wstrLine) throw Failure("No line variable given.");
             HandleSource source(h);
-            BSTR line = AnsiToBstr(core::ReadLine(source));
-            if (!line) throw std::bad_alloc();
+            Bstr line = Bstr::FromAnsi(core::ReadLine(source));
             SysFreeString(*wstrLine);
-            *wstrLine = line;
+            *wstrLine = line.Release();
         });
     }
 
@@ -453,7 +446,7 @@ private:
             text, tools_.Available() ? &tools_ : nullptr,
             [](const std::string& source, const std::string& destination, std::string& reason) {
                 if (MoveFileA(source.c_str(), destination.c_str())) return true;
-                reason = SystemMessage(GetLastError());
+                reason = SystemMessage(GetLastError());  // the batch goes on and reports it
                 return false;
             });
         if (!out.ok) ReportError("RenameFiles", out.message);
@@ -484,11 +477,9 @@ private:
             LONG n = 0;
             Check(count(source, &n));
             for (LONG i = 0; i < n; ++i) {
-                BSTR text = nullptr;
-                Check(entry(source, i, &text));
-                HRESULT hr = add(target.Get(), text);
-                SysFreeString(text);
-                Check(hr);
+                Bstr text;
+                Check(entry(source, i, text.Put()));
+                Check(add(target.Get(), text));
             }
             *out = target.Detach();
         });

@@ -27,13 +27,13 @@ DWORD WriteAll(HANDLE h, std::string_view bytes) {
 std::string ReadWholeFile(const std::string& name) {
     DWORD error = 0;
     FileHandle f = OpenFileAnsi(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, &error);
-    if (!f.Valid()) throw Failure("Cannot open file \"" + name + "\". " + SystemMessage(error));
+    if (!f.Valid()) ThrowSystemError(error, "Cannot open file \"" + name + "\". ");
     std::string out;
     std::vector<char> buffer(0x10000);
     for (;;) {
         DWORD got = 0;
         if (!ReadFile(f.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
-            throw Failure("Cannot read file \"" + name + "\". " + SystemMessage(GetLastError()));
+            ThrowLastError("Cannot read file \"" + name + "\". ");
         if (got == 0) break;
         out.append(buffer.data(), got);
     }
@@ -43,11 +43,11 @@ std::string ReadWholeFile(const std::string& name) {
 void WriteWholeFile(const std::string& name, std::string_view bytes) {
     DWORD error = 0;
     FileHandle f = OpenFileAnsi(name, GENERIC_WRITE, 0, CREATE_ALWAYS, &error);
-    if (!f.Valid()) throw Failure("Cannot create file \"" + name + "\". " + SystemMessage(error));
+    if (!f.Valid()) ThrowSystemError(error, "Cannot create file \"" + name + "\". ");
     error = WriteAll(f.Get(), bytes);
-    if (error) throw Failure("Cannot write file \"" + name + "\". " + SystemMessage(error));
+    if (error) ThrowSystemError(error, "Cannot write file \"" + name + "\". ");
     if (!CloseHandle(f.Release()))
-        throw Failure("Cannot write file \"" + name + "\". " + SystemMessage(GetLastError()));
+        ThrowLastError("Cannot write file \"" + name + "\". ");
 }
 
 bool FileExistsAnsi(const std::string& name) {

@@ -14,16 +14,11 @@ public:
     explicit Win32Cpu(ComPtr<IMxUtils>& utils) : utils_(utils) {}
     std::string ProcessorRegString(const std::string& name) override {
         if (!utils_) utils_ = CreateLibraryObject<IMxUtils>(CLSID_MxUtils);
-        BSTR key = AnsiToBstr("HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0");
-        BSTR ident = AnsiToBstr(name);
-        BSTR out = nullptr;
-        const HRESULT hr = utils_->ReadRegString(static_cast<ZundaHKEY>(0x80000002u), key, ident, &out);
-        SysFreeString(key);
-        SysFreeString(ident);
-        std::string text = ToAnsi(out);
-        SysFreeString(out);
-        Check(hr);
-        return text;
+        Bstr out;
+        Check(utils_->ReadRegString(static_cast<ZundaHKEY>(0x80000002u),
+                                    Bstr::FromAnsi("HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0"),
+                                    Bstr::FromAnsi(name), out.Put()));
+        return out.Ansi();
     }
     machine::CpuidRegs Cpuid(std::uint32_t leaf) override { return ExecuteCpuid(leaf); }
     machine::TimingSource& Timing() override { return timing_; }
@@ -101,7 +96,7 @@ private:
         machine::GetInfos(cpu_, info_, [&](const std::string& message) { ReportError("GetInfos", message); });
     }
     HRESULT Text(BSTR* out, const std::string& value) {
-        return Get(out, [&] { return AnsiToBstr(value); });
+        return Get(out, [&] { return Bstr::FromAnsi(value); });
     }
     HRESULT Number(long* out, std::int32_t value) {
         return Get(out, [&] { return static_cast<long>(value); });

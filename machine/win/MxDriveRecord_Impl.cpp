@@ -42,7 +42,7 @@ public:
 
 private:
     HRESULT Text(BSTR* out, const std::string& value) {
-        return Get(out, [&] { return AnsiToBstr(value); });
+        return Get(out, [&] { return Bstr::FromAnsi(value); });
     }
     HRESULT Number(long* out, std::uint32_t value) {
         return Get(out, [&] { return static_cast<long>(value); });

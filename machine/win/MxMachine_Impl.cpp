@@ -112,7 +112,7 @@ public:
         return Get(out, [&] { return ToVariantBool(machine::IsNT(platform_.Version())); });
     }
     STDMETHODIMP get_wstrOperatingSystem(BSTR* out) override {
-        return Get(out, [&] { return AnsiToBstr(machine::OsText(machine::ClassifyOs(platform_.Version()))); });
+        return Get(out, [&] { return Bstr::FromAnsi(machine::OsText(machine::ClassifyOs(platform_.Version()))); });
     }
     STDMETHODIMP get_iMajorVersion(long* out) override {
         return Get(out, [&] { return static_cast<long>(RawVersion().dwMajorVersion); });
@@ -126,7 +126,7 @@ public:
     STDMETHODIMP get_wstrCSD(BSTR* out) override {
         return Get(out, [&] {
             const OSVERSIONINFOA v = RawVersion();
-            return AnsiToBstr(std::string(v.szCSDVersion, strnlen(v.szCSDVersion, sizeof(v.szCSDVersion))));
+            return Bstr::FromAnsi(std::string(v.szCSDVersion, strnlen(v.szCSDVersion, sizeof(v.szCSDVersion))));
         });
     }
     STDMETHODIMP get_tyNTProductType(TYP_NTProduct* out) override {
@@ -140,7 +140,7 @@ public:
                 type = machine::NtProductType(platform_);
             } catch (const Failure&) {
             }
-            return AnsiToBstr(machine::ProductTypeText(type));
+            return Bstr::FromAnsi(machine::ProductTypeText(type));
         });
     }
 
@@ -154,33 +154,33 @@ public:
         return Guarded("wstrComputerName", out, BSTR{nullptr}, [&] {
             char name[260] = {};
             DWORD size = sizeof(name);
-            if (!GetComputerNameA(name, &size)) throw Failure(SystemMessage(GetLastError()));
-            return AnsiToBstr(std::string(name, size < sizeof(name) ? size : 0));
+            if (!GetComputerNameA(name, &size)) ThrowLastError();
+            return Bstr::FromAnsi(std::string(name, size < sizeof(name) ? size : 0));
         });
     }
     STDMETHODIMP get_wstrUsername(BSTR* out) override {
         return Guarded("wstrUsername", out, BSTR{nullptr}, [&] {
             char name[260] = {};
             DWORD size = sizeof(name);
-            if (!GetUserNameA(name, &size)) throw Failure(SystemMessage(GetLastError()));
-            return AnsiToBstr(name);
+            if (!GetUserNameA(name, &size)) ThrowLastError();
+            return Bstr::FromAnsi(name);
         });
     }
     STDMETHODIMP get_wstrFullyQualifiedDomainName(BSTR* out) override {
-        return Get(out, [&] { return AnsiToBstr(HostName()); });
+        return Get(out, [&] { return Bstr::FromAnsi(HostName()); });
     }
     STDMETHODIMP get_wstrSystemTime(BSTR* out) override {
         return Get(out, [&] {
             SYSTEMTIME st;
             GetSystemTime(&st);
-            return AnsiToBstr(DateTimeText(st));
+            return Bstr::FromAnsi(DateTimeText(st));
         });
     }
     STDMETHODIMP get_wstrLocalTime(BSTR* out) override {
         return Get(out, [&] {
             SYSTEMTIME st;
             GetLocalTime(&st);
-            return AnsiToBstr(DateTimeText(st));
+            return Bstr::FromAnsi(DateTimeText(st));
         });
     }
     STDMETHODIMP get_doSystemUpTime(double* out) override {
@@ -227,9 +227,9 @@ public:
     }
 
     STDMETHODIMP get_strlEnvironment(IMxStringlist** out) override {
-        return FillList(nullptr, environment_, out, [&](const machine::AddLine& add) {
+        return OwnedList(nullptr, environment_, out, [&](const machine::AddLine& add) {
             char* block = GetEnvironmentStringsA();
-            if (!block) throw Failure(SystemMessage(GetLastError()));
+            if (!block) ThrowLastError();
             std::vector<std::string> lines;
             try {
                 // The walk ends at the block's final empty entry, within the limit.
@@ -243,49 +243,21 @@ public:
         });
     }
     STDMETHODIMP get_strlFonts(IMxStringlist** out) override {
-        return FillList("Get_strlFonts", fonts_, out, [&](const machine::AddLine& add) {
+        return OwnedList("Get_strlFonts", fonts_, out, [&](const machine::AddLine& add) {
             machine::Fonts(SystemRegistry(), machine::IsNT(platform_.Version()), add);
         });
     }
     STDMETHODIMP get_strlInstalledSoftware(IMxStringlist** out) override {
-        return FillList("Get_strlInstalledSoftware", software_, out,
+        return OwnedList("Get_strlInstalledSoftware", software_, out,
                         [&](const machine::AddLine& add) { machine::InstalledSoftware(SystemRegistry(), add); });
     }
 
 private:
     HRESULT Product(BSTR* out, const char* value) {
-        return Get(out, [&] { return AnsiToBstr(machine::ProductData(platform_, value)); });
+        return Get(out, [&] { return Bstr::FromAnsi(machine::ProductData(platform_, value)); });
     }
     HRESULT Bios(BSTR* out, machine::BiosField field) {
-        return Get(out, [&] { return AnsiToBstr(machine::BiosString(platform_, field)); });
-    }
-
-    // Clears and refills one of the object's own lists and hands out a new
-    // reference to it. With a member name, failures go to the error routine
-    // and the list keeps what was added so far; without one they fail the call.
-    template <class F>
-    HRESULT FillList(const char* member, ComPtr<IMxStringlist>& list, IMxStringlist** out, F&& fill) {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        return Call([&] {
-            try {
-                if (!list) list = CreateLibraryObject<IMxStringlist>(CLSID_MxStringlist);
-                Check(list->Clear());
-                fill([&](const std::string& line) {
-                    BSTR text = AnsiToBstr(line);
-                    long index = 0;
-                    const HRESULT hr = list->Add(text, &index);
-                    SysFreeString(text);
-                    Check(hr);
-                });
-            } catch (const RaisedError&) {
-                throw;
-            } catch (const std::exception& e) {
-                if (!member) throw;
-                ReportError(member, e.what());
-            }
-            *out = list.Copy();
-        });
+        return Get(out, [&] { return Bstr::FromAnsi(machine::BiosString(platform_, field)); });
     }
 
     ComPtr<IMxUtils> utils_;

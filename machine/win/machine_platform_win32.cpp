@@ -6,29 +6,13 @@
 namespace zunda {
 namespace {
 
-class Bstr {
-public:
-    explicit Bstr(const std::string& ansi) : b_(AnsiToBstr(ansi)) {}
-    ~Bstr() { SysFreeString(b_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR Get() const { return b_; }
-
-private:
-    BSTR b_;
-};
-
 using ReadFn = HRESULT (STDMETHODCALLTYPE IMxUtils::*)(ZundaHKEY, BSTR, BSTR, BSTR*);
 
 std::string ReadThrough(IMxUtils* utils, ReadFn read, reg::Root root, const std::string& key,
                         const std::string& name) {
-    BSTR out = nullptr;
-    Bstr k(key), n(name);
-    const HRESULT hr = (utils->*read)(static_cast<ZundaHKEY>(root), k.Get(), n.Get(), &out);
-    std::string text = ToAnsi(out);
-    SysFreeString(out);
-    Check(hr);
-    return text;
+    Bstr out;
+    Check((utils->*read)(static_cast<ZundaHKEY>(root), Bstr::FromAnsi(key), Bstr::FromAnsi(name), out.Put()));
+    return out.Ansi();
 }
 
 }  // namespace

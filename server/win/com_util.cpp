@@ -1,5 +1,7 @@
 #include "server/win/com_util.h"
 
+#include <new>
+
 namespace zunda {
 
 std::string SystemMessage(DWORD code) {
@@ -20,6 +22,14 @@ std::string SystemMessage(DWORD code) {
     return out;
 }
 
+void ThrowSystemError(DWORD code, std::string_view context) {
+    std::string text(context);
+    text += SystemMessage(code);
+    throw Failure(text);
+}
+
+void ThrowLastError(std::string_view context) { ThrowSystemError(GetLastError(), context); }
+
 void Check(HRESULT hr) {
     if (FAILED(hr)) throw ComError(hr, SystemMessage(static_cast<DWORD>(hr)));
 }
@@ -32,25 +42,18 @@ std::string ToAnsi(const wchar_t* text, size_t length) {
     return out;
 }
 
-BSTR AnsiToBstr(std::string_view text) {
-    if (text.empty()) return SysAllocStringLen(L"", 0);
-    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    BSTR out = SysAllocStringLen(nullptr, static_cast<UINT>(n > 0 ? n : 0));
-    if (out && n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out, n);
-    return out;
+Bstr Bstr::FromWide(std::wstring_view text) {
+    BSTR out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (!out) throw std::bad_alloc();
+    return Bstr(out);
 }
 
-BSTR WideToBstr(std::wstring_view text) { return SysAllocStringLen(text.data(), static_cast<UINT>(text.size())); }
-
-std::u16string ToU16(BSTR text) {
-    std::wstring_view v = BstrView(text);
-    return std::u16string(v.begin(), v.end());
-}
-
-BSTR U16ToBstr(std::u16string_view text) {
-    BSTR out = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
-    if (out)
-        for (size_t i = 0; i < text.size(); ++i) out[i] = static_cast<wchar_t>(text[i]);
+Bstr Bstr::FromAnsi(std::string_view text) {
+    if (text.empty()) return FromWide(std::wstring_view());
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    Bstr out(SysAllocStringLen(nullptr, static_cast<UINT>(n > 0 ? n : 0)));
+    if (!out.b_) throw std::bad_alloc();
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.b_, n);
     return out;
 }
 

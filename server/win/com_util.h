@@ -1,8 +1,10 @@
 // Small COM helpers shared by every object class: a counted interface
-// pointer, BSTR <-> 8-bit conversions through the system code page, and the
-// creation of other library objects by CLSID.
+// pointer, the owned BSTR and the text conversions through the system code
+// page, the failures of system calls, and the creation of other library
+// objects by CLSID.
 #pragma once
 
+#include "server/core/failure.h"
 #include "server/win/zunda_com.h"
 
 #include <stdexcept>
@@ -76,21 +78,79 @@ private:
 // without the trailing line break.
 std::string SystemMessage(DWORD code);
 
+// Throws Failure with the system's message for the code (or for
+// GetLastError()), after `context` when one is given ("Cannot read file
+// \"x\". " + message). Use it wherever a Win32 call fails.
+[[noreturn]] void ThrowSystemError(DWORD code, std::string_view context = {});
+[[noreturn]] void ThrowLastError(std::string_view context = {});
+
 // Throws ComError with the system's message when hr failed.
 void Check(HRESULT hr);
 
-// 8-bit text of the system code page <-> BSTR.
+// 8-bit text of the system code page from UTF-16.
 std::string ToAnsi(const wchar_t* text, size_t length);
+inline std::string ToAnsi(std::wstring_view text) { return ToAnsi(text.data(), text.size()); }
 inline std::string ToAnsi(BSTR text) { return ToAnsi(text, text ? SysStringLen(text) : 0); }
-BSTR AnsiToBstr(std::string_view text);
-BSTR WideToBstr(std::wstring_view text);
+inline std::string ToAnsi(std::u16string_view text) {
+    return ToAnsi(reinterpret_cast<const wchar_t*>(text.data()), text.size());
+}
 inline std::wstring_view BstrView(BSTR text) {
     return text ? std::wstring_view(text, SysStringLen(text)) : std::wstring_view();
 }
+inline std::u16string_view U16View(BSTR text) {
+    return text ? std::u16string_view(reinterpret_cast<const char16_t*>(text), SysStringLen(text))
+                : std::u16string_view();
+}
 
-// The UTF-16 text of a BSTR as char16_t, for the portable cores.
-std::u16string ToU16(BSTR text);
-BSTR U16ToBstr(std::u16string_view text);
+// An owned BSTR: frees its string, moves, and hands it out with Release().
+// The two ways to make one from text throw std::bad_alloc when memory runs
+// out, which every guard of the frame answers with E_OUTOFMEMORY.
+//
+//   Bstr name = Bstr::FromAnsi(record.label);   // 8-bit text of the system code page
+//   Check(list->Add(name, &index));             // passes as a BSTR argument
+//   *out = Bstr::FromWide(L"text").Release();   // hands the string to the caller
+class Bstr {
+public:
+    Bstr() noexcept = default;
+    // Takes ownership of a string allocated by the system.
+    explicit Bstr(BSTR owned) noexcept : b_(owned) {}
+    Bstr(Bstr&& o) noexcept : b_(std::exchange(o.b_, nullptr)) {}
+    Bstr& operator=(Bstr&& o) noexcept {
+        if (this != &o) {
+            Reset();
+            b_ = std::exchange(o.b_, nullptr);
+        }
+        return *this;
+    }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    ~Bstr() { Reset(); }
+
+    static Bstr FromWide(std::wstring_view text);
+    static Bstr FromWide(std::u16string_view text) {
+        return FromWide(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
+    }
+    static Bstr FromAnsi(std::string_view text);
+
+    BSTR Get() const noexcept { return b_; }
+    operator BSTR() const noexcept { return b_; }
+    // Address for an [out] parameter; frees what was held.
+    BSTR* Put() noexcept {
+        Reset();
+        return &b_;
+    }
+    // Hands the string to the caller, who frees it.
+    BSTR Release() noexcept { return std::exchange(b_, nullptr); }
+    void Reset() noexcept {
+        if (b_) SysFreeString(std::exchange(b_, nullptr));
+    }
+
+    std::wstring_view View() const noexcept { return BstrView(b_); }
+    std::string Ansi() const { return ToAnsi(b_); }
+
+private:
+    BSTR b_ = nullptr;
+};
 
 inline VARIANT_BOOL ToVariantBool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 

@@ -8,25 +8,51 @@ namespace zunda {
 
 // ---------------------------------------------------------------- error information
 
-void PublishErrorInfo(const ClassInfo& info, const std::string& ansiText) {
-    ComPtr<ICreateErrorInfo> create;
-    if (FAILED(CreateErrorInfo(create.Put()))) return;
-    create->SetGUID(*info.defaultIid);
-    create->SetSource(const_cast<LPOLESTR>(info.progId));
-    BSTR description = AnsiToBstr(ansiText);
-    create->SetDescription(description);
-    SysFreeString(description);
-    create->SetHelpContext(0);
-    ComPtr<IErrorInfo> error = create.As<IErrorInfo>();
-    if (error) SetErrorInfo(0, error.Get());
+CaughtFailure CurrentFailure() noexcept {
+    try {
+        try {
+            throw;
+        } catch (const RaisedError& e) {
+            return {E_UNEXPECTED, e.what()};
+        } catch (const ComError& e) {
+            return {e.Code(), e.what()};
+        } catch (const std::bad_alloc&) {
+            return {E_OUTOFMEMORY, "Out of memory."};
+        } catch (const std::exception& e) {
+            return {E_UNEXPECTED, e.what()};
+        } catch (...) {
+            return {E_UNEXPECTED, "Unexpected failure."};
+        }
+    } catch (...) {
+        // Not even the text could be kept.
+        return {E_OUTOFMEMORY, std::string()};
+    }
 }
 
-void FillExcepInfo(const ClassInfo& info, const std::string& ansiText, EXCEPINFO* ei) {
+void PublishErrorInfo(const ClassInfo& info, const std::string& ansiText) noexcept {
+    try {
+        ComPtr<ICreateErrorInfo> create;
+        if (FAILED(CreateErrorInfo(create.Put()))) return;
+        create->SetGUID(*info.defaultIid);
+        create->SetSource(const_cast<LPOLESTR>(info.progId));
+        create->SetDescription(Bstr::FromAnsi(ansiText));
+        create->SetHelpContext(0);
+        ComPtr<IErrorInfo> error = create.As<IErrorInfo>();
+        if (error) SetErrorInfo(0, error.Get());
+    } catch (...) {
+        // Without memory for the description the failure keeps its HRESULT only.
+    }
+}
+
+void FillExcepInfo(const ClassInfo& info, const std::string& ansiText, HRESULT code, EXCEPINFO* ei) noexcept {
     if (!ei) return;
     memset(ei, 0, sizeof(*ei));
-    ei->bstrSource = SysAllocString(info.progId);
-    ei->bstrDescription = AnsiToBstr(ansiText);
-    ei->scode = E_UNEXPECTED;
+    ei->scode = code;
+    try {
+        ei->bstrSource = Bstr::FromWide(info.progId).Release();
+        ei->bstrDescription = Bstr::FromAnsi(ansiText).Release();
+    } catch (...) {
+    }
 }
 
 namespace {
@@ -51,6 +77,11 @@ HRESULT ExceptionFromErrorInfo(HRESULT failed, EXCEPINFO* ei) {
 
 }  // namespace
 
+void AppendLine(IMxStringlist* list, const std::string& ansiText) {
+    LONG index = 0;
+    Check(list->Add(Bstr::FromAnsi(ansiText), &index));
+}
+
 // ---------------------------------------------------------------- error routine
 
 void ErrorState::Report(std::string_view member, std::string_view message) {
@@ -60,21 +91,20 @@ void ErrorState::Report(std::string_view member, std::string_view message) {
     lastError = text;
     if (point && point->Connected()) {
         if (info_.errorEvent == ErrorEvent::None) return;
-        VARIANTARG args[3];
-        UINT count = 0;
         // IDispatch takes the arguments last first.
-        args[count].vt = VT_BSTR;
-        args[count++].bstrVal = AnsiToBstr(message);
-        args[count].vt = VT_BSTR;
-        args[count++].bstrVal = AnsiToBstr(member);
+        Bstr texts[3] = {Bstr::FromAnsi(message), Bstr::FromAnsi(member), Bstr()};
+        UINT count = 2;
         DISPID id = 2;
         if (info_.errorEvent == ErrorEvent::ModuleProcedureMessage) {
-            args[count].vt = VT_BSTR;
-            args[count++].bstrVal = AnsiToBstr(info_.moduleName ? info_.moduleName : "");
+            texts[count++] = Bstr::FromAnsi(info_.moduleName ? info_.moduleName : "");
             id = 1;
         }
+        VARIANTARG args[3];
+        for (UINT i = 0; i < count; ++i) {
+            args[i].vt = VT_BSTR;
+            args[i].bstrVal = texts[i];
+        }
         point->Fire(id, args, count);
-        for (UINT i = 0; i < count; ++i) VariantClear(&args[i]);
         return;
     }
     if (raiseErrors) throw RaisedError(text);
@@ -664,7 +694,7 @@ HRESULT FrameInvoke(const ClassInfo& info, void* self, PendingFailure& pending, 
     }
     if (SUCCEEDED(hr) && pending.set) {
         if (result) VariantClear(result);
-        FillExcepInfo(info, pending.text, ei);
+        FillExcepInfo(info, pending.text, pending.code, ei);
         hr = DISP_E_EXCEPTION;
     }
     pending = std::move(outer);

@@ -9,6 +9,7 @@
 #include "server/win/com_util.h"
 #include "server/win/module.h"
 
+#include <functional>
 #include <new>
 #include <string>
 #include <string_view>
@@ -34,16 +35,42 @@ struct ClassInfo {
 };
 
 // Thrown by the error routine when a failure is to be raised to the caller.
-class RaisedError : public std::runtime_error {
+// Deliberately not a std::exception: a catch block for ordinary failures
+// never swallows it, only the guards below turn it into the raised error.
+class RaisedError {
 public:
-    explicit RaisedError(const std::string& text) : std::runtime_error(text) {}
+    explicit RaisedError(std::string text) : text_(std::move(text)) {}
+    const char* what() const noexcept { return text_.c_str(); }
+
+private:
+    std::string text_;
 };
 
+// What the exception being handled means for a call: the HRESULT to return
+// and the text of the error information. The one place that maps exceptions
+// to results; call it only inside a catch block.
+//   RaisedError          E_UNEXPECTED, its text
+//   ComError             its own HRESULT, its text
+//   std::bad_alloc       E_OUTOFMEMORY, "Out of memory."
+//   other std::exception E_UNEXPECTED, its text
+//   anything else        E_UNEXPECTED, "Unexpected failure."
+struct CaughtFailure {
+    HRESULT code;
+    std::string text;
+};
+CaughtFailure CurrentFailure() noexcept;
+
 // Publishes error information (description, source ProgID, default IID) for the calling thread.
-void PublishErrorInfo(const ClassInfo& info, const std::string& ansiText);
+void PublishErrorInfo(const ClassInfo& info, const std::string& ansiText) noexcept;
 
 // Fills an EXCEPINFO for a failure raised by a member that returns its value directly.
-void FillExcepInfo(const ClassInfo& info, const std::string& ansiText, EXCEPINFO* ei);
+void FillExcepInfo(const ClassInfo& info, const std::string& ansiText, HRESULT code, EXCEPINFO* ei) noexcept;
+
+// Adds one line (8-bit text of the system code page) to a string list being filled.
+using AddText = std::function<void(const std::string&)>;
+
+// Appends a line to an MxStringlist; throws on failure.
+void AppendLine(IMxStringlist* list, const std::string& ansiText);
 
 // ---------------------------------------------------------------- connection point
 
@@ -123,6 +150,7 @@ HRESULT FrameGetTypeInfo(const ClassInfo& info, UINT index, ITypeInfo** ti);
 // object suffices.
 struct PendingFailure {
     bool set = false;
+    HRESULT code = E_UNEXPECTED;
     std::string text;
 };
 
@@ -201,13 +229,10 @@ public:
 
     // ------------------------------------------------ IMxBaseInterface (for derived interfaces)
     STDMETHODIMP get_wstrLastErrorMessage(BSTR* value) {
-        if (!value) return E_POINTER;
-        *value = AnsiToBstr(errors_.lastError);
-        return *value ? S_OK : E_OUTOFMEMORY;
+        return Get(value, [&] { return Bstr::FromAnsi(errors_.lastError); });
     }
     STDMETHODIMP put_wstrLastErrorMessage(BSTR value) {
-        errors_.lastError = ToAnsi(value);
-        return S_OK;
+        return Call([&] { errors_.lastError = ToAnsi(value); });
     }
     STDMETHODIMP get_boRaiseErrors(VARIANT_BOOL* value) {
         if (!value) return E_POINTER;
@@ -245,12 +270,34 @@ public:
 protected:
     // ------------------------------------------------ guards
     //
-    // Every member runs in one of these. Failures are C++ exceptions (Failure,
-    // ComError, std::exception); the guards apply the library's convention.
+    // Every member runs in one of these. Failures are C++ exceptions
+    // (Failure, ComError, any std::exception); the guards apply the library's
+    // convention. Out of memory always ends the call with E_OUTOFMEMORY, and
+    // the raise-to-client signal always reaches the caller.
 
     // The error routine: "[member]: message" into the last error text, then
     // OnError to a connected sink, or a raised error when asked for.
     void ReportError(std::string_view member, std::string_view message) { errors_.Report(member, message); }
+
+    // One step of a member that reports its failure through the error
+    // routine under `member` and lets the member go on (list fills, Refresh,
+    // WriteLog). Returns whether the step succeeded. Out of memory and the
+    // raise-to-client signal pass through and end the call.
+    //
+    //   for (char letter : letters)
+    //       if (!Step("AddNew", [&] { AddRecord(letter); })) break;
+    template <class F>
+    bool Step(const char* member, F&& work) {
+        try {
+            work();
+            return true;
+        } catch (const std::bad_alloc&) {
+            throw;
+        } catch (const std::exception& e) {
+            ReportError(member, e.what());
+            return false;
+        }
+    }
 
     // A member that returns HRESULT and has no guard of its own: any failure
     // leaves it as E_UNEXPECTED (or the failure's own HRESULT) with error information.
@@ -259,27 +306,20 @@ protected:
         try {
             work();
             return S_OK;
-        } catch (const ComError& e) {
-            PublishErrorInfo(Impl::kInfo, e.what());
-            return e.Code();
-        } catch (const std::bad_alloc&) {
-            PublishErrorInfo(Impl::kInfo, "Out of memory.");
-            return E_OUTOFMEMORY;
-        } catch (const std::exception& e) {
-            PublishErrorInfo(Impl::kInfo, e.what());
-            return E_UNEXPECTED;
         } catch (...) {
-            PublishErrorInfo(Impl::kInfo, "Unexpected failure.");
-            return E_UNEXPECTED;
+            const CaughtFailure f = CurrentFailure();
+            PublishErrorInfo(Impl::kInfo, f.text);
+            return f.code;
         }
     }
 
-    // An unguarded member with an [out, retval] value.
+    // An unguarded member with an [out, retval] value. The work may return a
+    // Bstr for a BSTR value.
     template <class T, class F>
     HRESULT Get(T* out, F&& work) noexcept {
         if (!out) return E_POINTER;
         *out = T{};
-        return Call([&] { *out = work(); });
+        return Call([&] { *out = TakeValue<T>(work()); });
     }
 
     // A guarded member with an [out, retval] value: on failure the value is
@@ -289,14 +329,9 @@ protected:
         if (!out) return E_POINTER;
         *out = T{};
         return Call([&] {
-            try {
-                *out = work();
-            } catch (const RaisedError&) {
-                throw;
-            } catch (const std::exception& e) {
+            if (!Step(member, [&] { *out = TakeValue<T>(work()); })) {
                 ReleaseValue(*out);
                 *out = failure;
-                ReportError(member, e.what());
             }
         });
     }
@@ -304,15 +339,7 @@ protected:
     // A guarded member without a value.
     template <class F>
     HRESULT GuardedVoid(const char* member, F&& work) noexcept {
-        return Call([&] {
-            try {
-                work();
-            } catch (const RaisedError&) {
-                throw;
-            } catch (const std::exception& e) {
-                ReportError(member, e.what());
-            }
-        });
+        return Call([&] { Step(member, work); });
     }
 
     // A member that returns its value directly (no HRESULT). With a member
@@ -320,23 +347,15 @@ protected:
     // Either way a failure never crosses the interface: the caller gets
     // `failure`, error information is published when the failure is one an
     // HRESULT member would have reported, and late-bound callers see it as an
-    // exception.
+    // exception. The work may return a Bstr for a BSTR result.
     template <class T, class F>
     T Direct(const char* member, T failure, F&& work) noexcept {
         try {
-            try {
-                return work();
-            } catch (const RaisedError&) {
-                throw;
-            } catch (const std::exception& e) {
-                if (!member) throw;
-                ReportError(member, e.what());
-                return failure;
-            }
-        } catch (const std::exception& e) {
-            PendingFailed(e.what());
+            T value{};
+            if (!member) return TakeValue<T>(work());
+            if (Step(member, [&] { value = TakeValue<T>(work()); })) return value;
         } catch (...) {
-            PendingFailed("Unexpected failure.");
+            PendingFailed();
         }
         return failure;
     }
@@ -349,6 +368,48 @@ protected:
         });
     }
 
+    // ------------------------------------------------ string-list properties
+    //
+    // A strl... property that returns one of the object's own lists: the list
+    // is created on first use, cleared, filled, and handed out as a new
+    // reference (the same object on every read). With a member name, a
+    // failure of the fill goes to the error routine and the list keeps what
+    // was added so far; without one it fails the call.
+    //
+    //   STDMETHODIMP get_strlFonts(IMxStringlist** out) override {
+    //       return OwnedList("Get_strlFonts", fonts_, out, [&](const AddText& add) { add("Arial"); });
+    //   }
+    template <class F>
+    HRESULT OwnedList(const char* member, ComPtr<IMxStringlist>& list, IMxStringlist** out, F&& fill) noexcept {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        return Call([&] {
+            FillStep(member, [&] {
+                if (!list) list = CreateLibraryObject<IMxStringlist>(CLSID_MxStringlist);
+                Check(list->Clear());
+                fill(AddText([&](const std::string& line) { AppendLine(list.Get(), line); }));
+            });
+            *out = list.Copy();
+        });
+    }
+
+    // A list created for this call and owned by the caller. A failure of the
+    // fill goes to the error routine under `member` (or fails the call
+    // without one); the caller then gets no list.
+    template <class F>
+    HRESULT NewList(const char* member, IMxStringlist** out, F&& fill) noexcept {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        return Call([&] {
+            ComPtr<IMxStringlist> list;
+            const bool filled = FillStep(member, [&] {
+                list = CreateLibraryObject<IMxStringlist>(CLSID_MxStringlist);
+                fill(AddText([&](const std::string& line) { AppendLine(list.Get(), line); }));
+            });
+            if (filled) *out = list.Detach();
+        });
+    }
+
     ErrorState& Errors() { return errors_; }
     ConnectionPoint* Point() { return point_; }
 
@@ -358,6 +419,20 @@ protected:
     }
 
 private:
+    // A step under `member`, or a step whose failure ends the call without one.
+    template <class F>
+    bool FillStep(const char* member, F&& work) {
+        if (member) return Step(member, work);
+        work();
+        return true;
+    }
+    template <class T, class V>
+    static T TakeValue(V&& v) {
+        if constexpr (std::is_same_v<std::decay_t<V>, Bstr>)
+            return v.Release();
+        else
+            return std::forward<V>(v);
+    }
     static void ReleaseValue(BSTR& s) {
         if (s) SysFreeString(s);
         s = nullptr;
@@ -369,13 +444,15 @@ private:
             v = nullptr;
         }
     }
-    void PendingFailed(const char* text) noexcept {
+    void PendingFailed() noexcept {
+        const CaughtFailure f = CurrentFailure();
+        PublishErrorInfo(Impl::kInfo, f.text);
         try {
-            PublishErrorInfo(Impl::kInfo, text);
-            pending_.set = true;
-            pending_.text = text;
+            pending_.text = f.text;
         } catch (...) {
         }
+        pending_.code = f.code;
+        pending_.set = true;
     }
 
     LONG refs_ = 1;

@@ -4,7 +4,6 @@
 #include "server/core/registration.h"
 #include "server/win/frame.h"
 
-#include <map>
 #include <vector>
 
 namespace zunda {
@@ -15,11 +14,6 @@ LONG g_objects = 0;
 LONG g_locks = 0;
 CRITICAL_SECTION g_lock;
 ITypeLib* g_typeLib = nullptr;
-
-struct GuidLess {
-    bool operator()(const GUID& a, const GUID& b) const { return memcmp(&a, &b, sizeof(GUID)) < 0; }
-};
-std::map<GUID, ITypeInfo*, GuidLess>* g_typeInfos = nullptr;
 
 struct FactoryEntry {
     const ClassInfo* info;
@@ -99,24 +93,17 @@ bool ApplySteps(const std::vector<RegistryStep>& steps) {
 bool ClassRegistrationOf(ITypeLib* tl, const ClassInfo& info, ClassRegistration& out) {
     ComPtr<ITypeInfo> ti;
     if (FAILED(tl->GetTypeInfoOfGuid(*info.clsid, ti.Put()))) return false;
-    BSTR name = nullptr;
-    BSTR doc = nullptr;
-    if (FAILED(ti->GetDocumentation(MEMBERID_NIL, &name, &doc, nullptr, nullptr))) return false;
+    Bstr name, doc;
+    if (FAILED(ti->GetDocumentation(MEMBERID_NIL, name.Put(), doc.Put(), nullptr, nullptr))) return false;
     TLIBATTR* la = nullptr;
-    if (FAILED(tl->GetLibAttr(&la))) {
-        SysFreeString(name);
-        SysFreeString(doc);
-        return false;
-    }
+    if (FAILED(tl->GetLibAttr(&la))) return false;
     out.clsid = GuidText(*info.clsid);
-    out.progId = "Zunda." + ToAnsi(name);
-    out.description = ToAnsi(doc);
+    out.progId = "Zunda." + name.Ansi();
+    out.description = doc.Ansi();
     out.libid = GuidText(la->guid);
     out.versionMajor = la->wMajorVerNum;
     out.versionMinor = la->wMinorVerNum;
     tl->ReleaseTLibAttr(la);
-    SysFreeString(name);
-    SysFreeString(doc);
     return true;
 }
 
@@ -164,18 +151,7 @@ HRESULT ModuleTypeInfo(REFGUID guid, ITypeInfo** ti) {
     ComPtr<ITypeLib> tl;
     HRESULT hr = ModuleTypeLib(tl.Put());
     if (FAILED(hr)) return hr;
-    ModuleLock lock;
-    if (!g_typeInfos) g_typeInfos = new std::map<GUID, ITypeInfo*, GuidLess>();
-    auto it = g_typeInfos->find(guid);
-    if (it == g_typeInfos->end()) {
-        ITypeInfo* info = nullptr;
-        hr = tl->GetTypeInfoOfGuid(guid, &info);
-        if (FAILED(hr)) return hr;
-        it = g_typeInfos->emplace(guid, info).first;
-    }
-    it->second->AddRef();
-    *ti = it->second;
-    return S_OK;
+    return tl->GetTypeInfoOfGuid(guid, ti);
 }
 
 void RegisterClassFactory(const ClassInfo& info, HRESULT (*create)(REFIID, void**)) {

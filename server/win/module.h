@@ -20,7 +20,8 @@ std::string ModulePath();
 
 // The library's own type library, loaded from its file on first use.
 HRESULT ModuleTypeLib(ITypeLib** tl);
-// Cached type information for a GUID of the library.
+// Type information for a GUID of the library, straight from the type
+// library. The frame keeps the one cache of what its dispatch needs.
 HRESULT ModuleTypeInfo(REFGUID guid, ITypeInfo** ti);
 
 void RegisterClassFactory(const ClassInfo& info, HRESULT (*create)(REFIID, void**));

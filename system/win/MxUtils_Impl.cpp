@@ -123,7 +123,7 @@ public:
     }
 
     STDMETHODIMP GetDCOMVersion(BSTR* out) override {
-        return Get(out, [&] { return AnsiToBstr(utils::DcomVersion(SystemRegistry())); });
+        return Get(out, [&] { return Bstr::FromAnsi(utils::DcomVersion(SystemRegistry())); });
     }
     STDMETHODIMP IsDCOMEnabled(VARIANT_BOOL* out) override {
         return Get(out, [&] { return ToVariantBool(utils::IsDcomEnabled(SystemRegistry())); });
@@ -131,7 +131,7 @@ public:
 
     STDMETHODIMP ReadRegString(ZundaHKEY root, BSTR key, BSTR ident, BSTR* out) override {
         return Guarded("ReadRegString", out, BSTR{nullptr}, [&] {
-            return AnsiToBstr(utils::ReadRegString(SystemRegistry(), Root(root), ToAnsi(key), ToAnsi(ident)));
+            return Bstr::FromAnsi(utils::ReadRegString(SystemRegistry(), Root(root), ToAnsi(key), ToAnsi(ident)));
         });
     }
     STDMETHODIMP ReadRegInt(ZundaHKEY root, BSTR key, BSTR ident, long* out) override {
@@ -141,7 +141,7 @@ public:
     }
     STDMETHODIMP ReadRegBinary(ZundaHKEY root, BSTR key, BSTR ident, BSTR* out) override {
         return Guarded("ReadRegBinary", out, BSTR{nullptr}, [&] {
-            return AnsiToBstr(utils::ReadRegBinary(SystemRegistry(), Root(root), ToAnsi(key), ToAnsi(ident)));
+            return Bstr::FromAnsi(utils::ReadRegBinary(SystemRegistry(), Root(root), ToAnsi(key), ToAnsi(ident)));
         });
     }
     STDMETHODIMP WriteRegString(ZundaHKEY root, BSTR key, BSTR ident, BSTR value) override {

@@ -25,8 +25,7 @@ std::string EnvOr(const char* name) {
     return v;
 }
 std::wstring Wide(const std::string& s) {
-    BSTR b = AnsiToBstr(s);
-    return Take(b);
+    return std::wstring(zunda::Bstr::FromAnsi(s).View());
 }
 std::wstring Upper(std::wstring s) {
     for (wchar_t& c : s) c = static_cast<wchar_t>(towupper(c));

@@ -13,8 +13,7 @@ namespace zunda::test {
 namespace {
 
 std::wstring Wide(const char* ansi) {
-    BSTR b = AnsiToBstr(ansi ? ansi : "");
-    return Take(b);
+    return std::wstring(zunda::Bstr::FromAnsi(ansi ? ansi : "").View());
 }
 
 // The registry text as MxUtils would give it, empty when missing.

@@ -19,7 +19,7 @@ public:
         return Direct(nullptr, VARIANT_FALSE, [&] { return ToVariantBool(text::StrToBool(ToAnsi(wStrText))); });
     }
     BSTR STDMETHODCALLTYPE BoolToStr(VARIANT_BOOL boBool) override {
-        return Direct(nullptr, kNoText, [&] { return NewAnsiBstr(text::BoolToStr(boBool != 0)); });
+        return Direct(nullptr, kNoText, [&] { return Bstr::FromAnsi(text::BoolToStr(boBool != 0)); });
     }
 
     // ---------------------------------------------------------------- character classes
@@ -43,11 +43,11 @@ public:
     // ---------------------------------------------------------------- edits
     BSTR STDMETHODCALLTYPE StrAddChar(BSTR wStrText, LPWSTR lpChar) override {
         return Direct("StrAddChar", kNoText,
-                      [&] { return NewBstr(text::StrAddChar(U16View(wStrText), FirstChar(lpChar))); });
+                      [&] { return Bstr::FromWide(text::StrAddChar(U16View(wStrText), FirstChar(lpChar))); });
     }
     BSTR STDMETHODCALLTYPE StrReplace(BSTR wStrText, LPWSTR lpFrom, LPWSTR lpTo) override {
         return Direct("StrReplace", kNoText, [&] {
-            return NewBstr(text::StrReplace(U16View(wStrText), FirstChar(lpFrom), FirstChar(lpTo)));
+            return Bstr::FromWide(text::StrReplace(U16View(wStrText), FirstChar(lpFrom), FirstChar(lpTo)));
         });
     }
     VARIANT_BOOL STDMETHODCALLTYPE StrContains(BSTR wstrSearchString, BSTR wStrText) override {
@@ -56,7 +56,7 @@ public:
     }
     BSTR STDMETHODCALLTYPE StrDeleteChar(BSTR wStrText, LPWSTR lpChar) override {
         return Direct("StrDeleteChar", kNoText,
-                      [&] { return NewBstr(text::StrDeleteChar(U16View(wStrText), FirstChar(lpChar))); });
+                      [&] { return Bstr::FromWide(text::StrDeleteChar(U16View(wStrText), FirstChar(lpChar))); });
     }
 
     // ---------------------------------------------------------------- whole-string tests
@@ -84,24 +84,24 @@ public:
     // ---------------------------------------------------------------- tokens
     BSTR STDMETHODCALLTYPE StrGetToken(BSTR wStrText, BSTR wstrSeperator, LONG iPosition) override {
         return Direct("StrGetToken", kNoText, [&] {
-            return NewBstr(text::StrGetToken(U16View(wStrText), U16View(wstrSeperator), iPosition));
+            return Bstr::FromWide(text::StrGetToken(U16View(wStrText), U16View(wstrSeperator), iPosition));
         });
     }
     BSTR STDMETHODCALLTYPE StrDeleteToken(BSTR wStrText, BSTR wstrSeperator, LONG iPosition) override {
         return Direct("StrDeleteToken", kNoText, [&] {
-            return NewBstr(text::StrDeleteToken(U16View(wStrText), U16View(wstrSeperator), iPosition));
+            return Bstr::FromWide(text::StrDeleteToken(U16View(wStrText), U16View(wstrSeperator), iPosition));
         });
     }
     BSTR STDMETHODCALLTYPE StrInsertToken(BSTR wStrText, BSTR wstrSeperator, LONG iPosition,
                                           BSTR wstrInsertText) override {
         return Direct("StrInsertToken", kNoText, [&] {
-            return NewBstr(
+            return Bstr::FromWide(
                 text::StrInsertToken(U16View(wStrText), U16View(wstrSeperator), iPosition, U16View(wstrInsertText)));
         });
     }
     BSTR STDMETHODCALLTYPE StrSetToken(BSTR wStrText, BSTR wstrSeperator, LONG iPosition, BSTR wstrNewText) override {
         return Direct("StrSetToken", kNoText, [&] {
-            return NewBstr(
+            return Bstr::FromWide(
                 text::StrSetToken(U16View(wStrText), U16View(wstrSeperator), iPosition, U16View(wstrNewText)));
         });
     }
@@ -118,33 +118,33 @@ public:
 
     // ---------------------------------------------------------------- unguarded edits
     BSTR STDMETHODCALLTYPE StrLeft(BSTR wStrText, LONG iLength) override {
-        return Direct(nullptr, kNoText, [&] { return NewBstr(text::StrLeft(U16View(wStrText), iLength)); });
+        return Direct(nullptr, kNoText, [&] { return Bstr::FromWide(text::StrLeft(U16View(wStrText), iLength)); });
     }
     BSTR STDMETHODCALLTYPE StrRight(BSTR wStrText, LONG iLength) override {
-        return Direct(nullptr, kNoText, [&] { return NewBstr(text::StrRight(U16View(wStrText), iLength)); });
+        return Direct(nullptr, kNoText, [&] { return Bstr::FromWide(text::StrRight(U16View(wStrText), iLength)); });
     }
     BSTR STDMETHODCALLTYPE StrTrimNull(BSTR wStrText) override {
-        return Direct(nullptr, kNoText, [&] { return NewBstr(text::StrTrimNull(U16View(wStrText))); });
+        return Direct(nullptr, kNoText, [&] { return Bstr::FromWide(text::StrTrimNull(U16View(wStrText))); });
     }
     BSTR STDMETHODCALLTYPE StrTrimEx(BSTR wStrText, BSTR wstrSeperator) override {
         return Direct(nullptr, kNoText,
-                      [&] { return NewBstr(text::StrTrimEx(U16View(wStrText), U16View(wstrSeperator))); });
+                      [&] { return Bstr::FromWide(text::StrTrimEx(U16View(wStrText), U16View(wstrSeperator))); });
     }
     BSTR STDMETHODCALLTYPE StrTrimRightEx(BSTR wStrText, BSTR wstrSeperator) override {
         return Direct(nullptr, kNoText,
-                      [&] { return NewBstr(text::StrTrimRightEx(U16View(wStrText), U16View(wstrSeperator))); });
+                      [&] { return Bstr::FromWide(text::StrTrimRightEx(U16View(wStrText), U16View(wstrSeperator))); });
     }
     BSTR STDMETHODCALLTYPE StrTrimLeftEx(BSTR wStrText, BSTR wstrSeperator) override {
         return Direct(nullptr, kNoText,
-                      [&] { return NewBstr(text::StrTrimLeftEx(U16View(wStrText), U16View(wstrSeperator))); });
+                      [&] { return Bstr::FromWide(text::StrTrimLeftEx(U16View(wStrText), U16View(wstrSeperator))); });
     }
     BSTR STDMETHODCALLTYPE StrCompress(BSTR wStrText, VARIANT_BOOL boCrypt) override {
         return Direct(nullptr, kNoText,
-                      [&] { return NewBstr(text::CompressText(SystemLocale(), U16View(wStrText), boCrypt != 0)); });
+                      [&] { return Bstr::FromWide(text::CompressText(SystemLocale(), U16View(wStrText), boCrypt != 0)); });
     }
     BSTR STDMETHODCALLTYPE StrDeCompress(BSTR wStrText, VARIANT_BOOL boCrypt) override {
         return Direct(nullptr, kNoText,
-                      [&] { return NewBstr(text::DecompressText(SystemLocale(), U16View(wStrText), boCrypt != 0)); });
+                      [&] { return Bstr::FromWide(text::DecompressText(SystemLocale(), U16View(wStrText), boCrypt != 0)); });
     }
     VARIANT_BOOL STDMETHODCALLTYPE StrBetween(BSTR wStrText, BSTR wstrFrom, BSTR wstrTo) override {
         return Direct(nullptr, VARIANT_FALSE, [&] {
@@ -153,21 +153,21 @@ public:
     }
     BSTR STDMETHODCALLTYPE StrDelete(BSTR wStrText, BSTR wstrDelete) override {
         return Direct(nullptr, kNoText,
-                      [&] { return NewBstr(text::StrDelete(U16View(wStrText), U16View(wstrDelete))); });
+                      [&] { return Bstr::FromWide(text::StrDelete(U16View(wStrText), U16View(wstrDelete))); });
     }
     BSTR STDMETHODCALLTYPE Copy2Symb(BSTR wStrText, BSTR wstrSymb) override {
         return Direct(nullptr, kNoText, [&] {
-            return NewAnsiBstr(text::Copy2Symb(SystemLocale(), ToAnsi(wStrText), ToAnsi(wstrSymb)));
+            return Bstr::FromAnsi(text::Copy2Symb(SystemLocale(), ToAnsi(wStrText), ToAnsi(wstrSymb)));
         });
     }
     STDMETHODIMP CopyAfterSymb(BSTR wstrString, BSTR wstrSymb, BSTR* Value) override {
         return Get(Value, [&] {
-            return NewAnsiBstr(text::CopyAfterSymb(SystemLocale(), ToAnsi(wstrString), ToAnsi(wstrSymb)));
+            return Bstr::FromAnsi(text::CopyAfterSymb(SystemLocale(), ToAnsi(wstrString), ToAnsi(wstrSymb)));
         });
     }
     STDMETHODIMP StrReplaceEx(BSTR wStrText, BSTR wstrFrom, BSTR wstrTo, BSTR* Value) override {
         return Get(Value, [&] {
-            return NewAnsiBstr(
+            return Bstr::FromAnsi(
                 text::StrReplaceEx(SystemLocale(), ToAnsi(wStrText), ToAnsi(wstrFrom), ToAnsi(wstrTo)));
         });
     }
