@@ -26,7 +26,7 @@ public:
     }
     STDMETHODIMP get_clDrivesBySign(BSTR sign, IMxDriveRecord** out) override {
         return Guarded("Get_clDrivesBySign", out, static_cast<IMxDriveRecord*>(nullptr), [&] {
-            const std::string wanted = Upper(ToAnsi(sign));
+            const std::string wanted = Upper(ToAnsiName(sign));
             for (const ComPtr<IMxDriveRecord>& r : records_) {
                 BSTR own = nullptr;
                 Check(r->get_wstrDriveSign(&own));

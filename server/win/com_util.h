@@ -83,6 +83,11 @@ void Check(HRESULT hr);
 std::string ToAnsi(const wchar_t* text, size_t length);
 inline std::string ToAnsi(BSTR text) { return ToAnsi(text, text ? SysStringLen(text) : 0); }
 BSTR AnsiToBstr(std::string_view text);
+// A file name, path or drive letter in the system code page, converted
+// without best-fit look-alikes. Throws Failure when the name does not convert
+// exactly (a character the code page lacks, or a NUL inside).
+std::string ToAnsiName(const wchar_t* text, size_t length);
+inline std::string ToAnsiName(BSTR text) { return ToAnsiName(text, text ? SysStringLen(text) : 0); }
 BSTR WideToBstr(std::wstring_view text);
 inline std::wstring_view BstrView(BSTR text) {
     return text ? std::wstring_view(text, SysStringLen(text)) : std::wstring_view();
