@@ -166,6 +166,10 @@ private:
     class Client final : public core::LogClient {
     public:
         explicit Client(TMxAuditLogFile& owner) : owner_(owner) {}
+        bool Listening() const override {
+            ConnectionPoint* point = owner_.Point();
+            return point && point->Connected();
+        }
         void OnWriteLog(std::string& tool, std::string& procedure, std::string& message, std::string& typeText,
                         long type) override {
             ConnectionPoint* point = owner_.Point();
