@@ -11,6 +11,11 @@ cmake --build "$broot/native" --target tokens_bench >/dev/null
 "$broot/native/tokens_bench"
 
 echo
+echo "== edits_bench (native)"
+cmake --build "$broot/native" --target edits_bench >/dev/null
+"$broot/native/edits_bench"
+
+echo
 echo "== dispatch_bench (win64 under Wine)"
 cmake --build "$broot/win64" --target Zunda dispatch_bench >/dev/null
 . "$root/tests/harness/wine.sh"

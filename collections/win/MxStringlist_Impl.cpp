@@ -58,7 +58,7 @@ public:
     STDMETHODIMP LoadFromFile(BSTR fiFilename, VARIANT_BOOL* Value) override {
         return Guarded("LoadFromFile", Value, VARIANT_BOOL(VARIANT_FALSE), [&] {
             // Read first: a file that cannot be read leaves the list as it was.
-            std::vector<std::string> lines = core::SplitLines(ReadWholeFile(ToAnsi(fiFilename)));
+            std::vector<std::string> lines = core::SplitLines(ReadWholeFile(FileNameArg(fiFilename)));
             list_.Assign(std::move(lines));
             Changed();
             return VARIANT_BOOL(VARIANT_TRUE);
@@ -66,7 +66,7 @@ public:
     }
     STDMETHODIMP SaveToFile(BSTR fiFilename, VARIANT_BOOL* Value) override {
         return Guarded("SaveToFile", Value, VARIANT_BOOL(VARIANT_FALSE), [&] {
-            WriteWholeFile(ToAnsi(fiFilename), list_.Text());
+            WriteWholeFile(FileNameArg(fiFilename), list_.Text());
             return VARIANT_BOOL(VARIANT_TRUE);
         });
     }

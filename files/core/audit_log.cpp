@@ -17,6 +17,12 @@ std::string LogTypeText(long type) {
 
 char SeparatorStandIn(std::string_view separator) { return !separator.empty() && separator[0] == ';' ? ',' : ';'; }
 
+std::string OneLine(std::string text, char standIn) {
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = standIn;
+    return text;
+}
+
 std::string HeaderForSeparator(std::string_view header, std::string_view oldSep, std::string_view newSep,
                                StrTools& tools) {
     const char from = oldSep.empty() ? ';' : oldSep[0];
@@ -90,14 +96,22 @@ void WriteLogEntry(LogSettings& s, LogFileSystem& fs, StrTools& tools, LogClient
 
     LogFields f;
     f.typeText = LogTypeText(type);
-    // A separator inside a field would shift every later column.
-    f.tool = tools.Replace(tool, sep, standIn);
-    f.procedure = tools.Replace(procedure, sep, standIn);
-    f.message = tools.Replace(message, sep, standIn);
-    f.program = tools.Replace(s.program, sep, standIn);
-    f.user = tools.Replace(s.user, sep, standIn);
+    // A separator inside a field would shift every later column, a line
+    // break would start a line that reads as an entry of its own.
+    f.tool = OneLine(tools.Replace(tool, sep, standIn), standIn);
+    f.procedure = OneLine(tools.Replace(procedure, sep, standIn), standIn);
+    f.message = OneLine(tools.Replace(message, sep, standIn), standIn);
+    f.program = OneLine(tools.Replace(s.program, sep, standIn), standIn);
+    f.user = OneLine(tools.Replace(s.user, sep, standIn), standIn);
+
+    // An entry that cannot be written is reported and nothing else happens:
+    // the file must open before the event and the debugger output. It is
+    // held only for the write itself, so this first opening ends at once.
+    if (client.Listening() || s.debugOutput) OpenLogFile(fs, s.fileName, s.header);
 
     client.OnWriteLog(f.tool, f.procedure, f.message, f.typeText, type);
+    // The handler's texts stay on the entry's one line too.
+    for (std::string* field : {&f.tool, &f.procedure, &f.message, &f.typeText}) *field = OneLine(std::move(*field), standIn);
     const std::string line = BuildLogLine(f, client.Now(), s.separator) + "\r\n";
     if (s.debugOutput) {
         std::string text = "--> [";
@@ -105,7 +119,6 @@ void WriteLogEntry(LogSettings& s, LogFileSystem& fs, StrTools& tools, LogClient
         client.DebugOutput(text);
     }
 
-    // The file is held only for the write itself.
     std::unique_ptr<LogFile> file = OpenLogFile(fs, s.fileName, s.header);
     if (!(type == kLogEventType && s.disableEvent)) file->Write(line);
 }

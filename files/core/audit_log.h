@@ -27,6 +27,9 @@ std::string LogTypeText(long type);
 // separator that starts with ";", ";" for every other one.
 char SeparatorStandIn(std::string_view separator);
 
+// The text with CR and LF replaced by the stand-in: an entry is one line.
+std::string OneLine(std::string text, char standIn);
+
 // The header after the separator changed from oldSep to newSep: the first
 // character of the old one replaced by the first of the new one. An empty
 // separator counts as ";", the one an entry would use.
@@ -84,6 +87,8 @@ std::unique_ptr<LogFile> OpenLogFile(LogFileSystem& fs, const std::string& name,
 class LogClient {
 public:
     virtual ~LogClient() = default;
+    // Whether OnWriteLog reaches anybody (a connected sink).
+    virtual bool Listening() const { return true; }
     // The client's chance to rewrite the texts of the entry.
     virtual void OnWriteLog(std::string& tool, std::string& procedure, std::string& message, std::string& typeText,
                             long type) = 0;
@@ -103,7 +108,8 @@ struct LogSettings {
 };
 
 // Writes one entry. An empty separator becomes ";" first. Throws
-// LogOpenError when the file cannot be opened, Failure for other failures.
+// LogOpenError when the file cannot be opened (before OnWriteLog and the
+// debugger output), Failure for other failures.
 void WriteLogEntry(LogSettings& settings, LogFileSystem& fs, StrTools& tools, LogClient& client, std::string tool,
                    std::string procedure, std::string message, long type);
 

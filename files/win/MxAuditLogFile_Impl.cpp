@@ -78,7 +78,22 @@ public:
     void Initialize() { tools_.Create(); }
 
     STDMETHODIMP get_fiFilename(TFilename* Value) override { return Text(Value, log_.fileName); }
-    STDMETHODIMP put_fiFilename(TFilename Value) override { return Store(log_.fileName, Value); }
+    STDMETHODIMP put_fiFilename(TFilename Value) override {
+        return Call([&] {
+            // A name that does not convert exactly or is too long is kept for
+            // reading back, but no entry is written under it.
+            std::string problem;
+            std::string name;
+            try {
+                name = FileNameArg(Value);
+            } catch (const Failure& e) {
+                problem = e.what();
+                name = ToAnsi(Value);
+            }
+            log_.fileName = std::move(name);
+            fileNameProblem_ = std::move(problem);
+        });
+    }
     STDMETHODIMP get_wstrUsername(BSTR* Value) override { return Text(Value, log_.user); }
     STDMETHODIMP put_wstrUsername(BSTR Value) override { return Store(log_.user, Value); }
     STDMETHODIMP get_wstrProgram(BSTR* Value) override { return Text(Value, log_.program); }
@@ -127,6 +142,7 @@ public:
             try {
                 Step("WriteLog", [&] {
                     try {
+                        if (!fileNameProblem_.empty()) throw core::LogOpenError(fileNameProblem_);
                         Win32LogFileSystem fs;
                         Client client(*this);
                         core::WriteLogEntry(log_, fs, tools_, client, ToAnsi(wstrTool), ToAnsi(wstrProcedure),
@@ -148,6 +164,10 @@ private:
     class Client final : public core::LogClient {
     public:
         explicit Client(TMxAuditLogFile& owner) : owner_(owner) {}
+        bool Listening() const override {
+            ConnectionPoint* point = owner_.Point();
+            return point && point->Connected();
+        }
         void OnWriteLog(std::string& tool, std::string& procedure, std::string& message, std::string& typeText,
                         long type) override {
             ConnectionPoint* point = owner_.Point();
@@ -189,6 +209,7 @@ private:
     }
 
     core::LogSettings log_;
+    std::string fileNameProblem_;  // why log_.fileName is not used, when it is not
     LONG maxFileSize_ = 5;
     ComStrTools tools_;
 };

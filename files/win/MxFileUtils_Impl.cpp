@@ -8,6 +8,7 @@
 #include "files/core/deltree.h"
 #include "files/core/line_reader.h"
 #include "files/core/path.h"
+#include "files/core/path_limits.h"
 #include "files/core/rename_batch.h"
 #include "files/win/str_tools_com.h"
 #include "files/win/win32_file.h"
@@ -104,8 +105,76 @@ std::vector<char> NameList(const std::string& name) {
     return out;
 }
 
+// Whether the last part of a name is a wildcard pattern, which the shell expands.
+bool HasWildcard(const std::string& name) {
+    const size_t part = name.find_last_of("\\:/");
+    return name.find_first_of("*?", part == std::string::npos ? 0 : part + 1) != std::string::npos;
+}
+
+// The folder part of a full path, up to and including its last backslash.
+std::string FolderOf(const std::string& full) {
+    const size_t p = full.find_last_of('\\');
+    return p == std::string::npos ? std::string() : full.substr(0, p + 1);
+}
+
+// The shell's operation builds paths of its own in buffers of MAX_PATH
+// characters: each name, its full path, the destination path of every source
+// item and every path below a folder it copies, moves or deletes must fit, or
+// the operation is not started.
+void CheckShellPaths(UINT function, const std::string& from, const std::string* to, FILEOP_FLAGS flags) {
+    core::CheckPathLength(from);
+    const std::string fromFull = FullPathAnsi(from);
+    core::CheckPathLength(fromFull);
+    std::string toFull;
+    bool intoFolder = false;
+    if (to) {
+        core::CheckPathLength(*to);
+        toFull = FullPathAnsi(*to);
+        core::CheckPathLength(toFull);
+        if (function != FO_RENAME) {
+            const DWORD a = GetFileAttributesA(toFull.c_str());
+            intoFolder = (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) ||
+                         (!to->empty() && to->back() == '\\');
+        }
+    }
+    // The source items: the matches of a pattern, or the one named item.
+    const bool pattern = HasWildcard(fromFull);
+    std::vector<core::DirEntry> items;
+    if (pattern) {
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA(fromFull.c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string name = data.cFileName;
+                if (name != "." && name != "..") items.push_back({name, data.dwFileAttributes});
+            } while (FindNextFileA(find, &data));
+            FindClose(find);
+        }
+    } else {
+        const DWORD a = GetFileAttributesA(fromFull.c_str());
+        if (a != INVALID_FILE_ATTRIBUTES) items.push_back({core::ExtractFileName(fromFull), a});
+    }
+    Win32Tree fs;
+    const std::string folder = pattern ? FolderOf(fromFull) : std::string();
+    for (const core::DirEntry& item : items) {
+        const std::string full = pattern ? folder + item.name : fromFull;
+        // Matches of a pattern that are folders stay where they are with FOF_FILESONLY.
+        const bool isFolder = (item.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (isFolder && pattern && (flags & FOF_FILESONLY)) continue;
+        const size_t below = isFolder && !(item.attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                                 ? core::LongestBelow(fs, full, full.size())
+                                 : 0;
+        core::CheckTreeLength(full, below);
+        if (to) {
+            const std::string target = function == FO_RENAME ? toFull : core::ShellTarget(toFull, intoFolder, item.name);
+            core::CheckTreeLength(target, below);
+        }
+    }
+}
+
 int ShellOperation(UINT function, long owner, const std::string& from, const std::string* to, FILEOP_FLAGS flags,
                    const std::string* title = nullptr) {
+    CheckShellPaths(function, from, to, flags);
     std::vector<char> source = NameList(from);
     std::vector<char> target = to ? NameList(*to) : std::vector<char>();
     SHFILEOPSTRUCTA op = {};
@@ -136,35 +205,35 @@ public:
 
     // ------------------------------------------------ path texts
     BSTR STDMETHODCALLTYPE Addslash(BSTR wstrDirectory) override {
-        return Text(nullptr, [&] { return core::Addslash(ToAnsi(wstrDirectory)); });
+        return Text(nullptr, [&] { return core::Addslash(ToAnsiName(wstrDirectory)); });
     }
     BSTR STDMETHODCALLTYPE RemoveSlash(BSTR wstrDirectory) override {
-        return Text(nullptr, [&] { return core::RemoveSlash(ToAnsi(wstrDirectory)); });
+        return Text(nullptr, [&] { return core::RemoveSlash(ToAnsiName(wstrDirectory)); });
     }
     BSTR STDMETHODCALLTYPE ExtractFileNameOnly(TFilename fiFilename) override {
-        return Text(nullptr, [&] { return core::ExtractFileNameOnly(ToAnsi(fiFilename)); });
+        return Text(nullptr, [&] { return core::ExtractFileNameOnly(ToAnsiName(fiFilename)); });
     }
     BSTR STDMETHODCALLTYPE ExtractLastDirName(BSTR wstrDirectory) override {
         return Text(nullptr, [&] {
             if (!tools_.Available()) return std::string();
-            return core::ExtractLastDirName(ToAnsi(wstrDirectory), tools_);
+            return core::ExtractLastDirName(ToAnsiName(wstrDirectory), tools_);
         });
     }
     BSTR STDMETHODCALLTYPE ReplaceExt(TFilename fiFilename, BSTR wstrExtension) override {
         return Text(nullptr, [&] {
-            std::string name = ToAnsi(fiFilename);
+            std::string name = ToAnsiName(fiFilename);
             if (!tools_.Available()) {
                 ReportError("ReplaceExt", std::string(kStrUtilsMissing) + ".");
                 return name;
             }
-            return core::ReplaceExt(name, ToAnsi(wstrExtension), tools_);
+            return core::ReplaceExt(name, ToAnsiName(wstrExtension), tools_);
         });
     }
 
     // ------------------------------------------------ existence tests
     VARIANT_BOOL STDMETHODCALLTYPE DirExists(BSTR wstrDirectory) override {
         return Direct("DirExists", VARIANT_BOOL(VARIANT_FALSE), [&] {
-            DWORD a = GetFileAttributesA(ToAnsi(wstrDirectory).c_str());
+            DWORD a = GetFileAttributesA(FileNameArg(wstrDirectory).c_str());
             return ToVariantBool(a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY));
         });
     }
@@ -188,7 +257,7 @@ public:
                                      TYP_FileShareMode tyShareMode,
                                      TYP_FileCreationDistribution tyCreationDistribution) override {
         return Direct("MFileOpen", -1L, [&] {
-            const std::string name = ToAnsi(fiFilename);
+            const std::string name = FileNameArg(fiFilename);
             DWORD access = static_cast<DWORD>(tyAccessMode);
             if (tyAccessMode == tfaGENERIC_READ) access = GENERIC_READ;
             if (tyAccessMode == tfaGENERIC_WRITE) access = GENERIC_WRITE;
@@ -244,12 +313,12 @@ public:
     // ------------------------------------------------ shell operations
     LONG STDMETHODCALLTYPE CopyFile(TFilename fiFilename, TFilename fiDestination, BSTR wstrCaption) override {
         return Direct("CopyFile", -1L, [&] {
-            const std::string source = ToAnsi(fiFilename);
+            const std::string source = FileNameArg(fiFilename);
+            const std::string destination = FileNameArg(fiDestination);
             if (!FileExistsAnsi(source)) {
                 ReportError("CopyFile", NotFound(source));
                 return -1L;
             }
-            const std::string destination = ToAnsi(fiDestination);
             const std::string caption = ToAnsi(wstrCaption);
             return static_cast<LONG>(ShellOperation(FO_COPY, 0, source, &destination, FOF_FILESONLY, &caption));
         });
@@ -257,7 +326,7 @@ public:
     LONG STDMETHODCALLTYPE DeleteToRecycleBin(TFilename fiFilename, LONG iHandle, VARIANT_BOOL boAllowUndo,
                                               VARIANT_BOOL boQuit) override {
         return Direct("DeleteToRecycleBin", -1L, [&] {
-            const std::string name = ToAnsi(fiFilename);
+            const std::string name = FileNameArg(fiFilename);
             RefuseRoot(name);
             FILEOP_FLAGS flags = 0;
             if (boQuit) flags |= FOF_NOCONFIRMATION;
@@ -267,14 +336,16 @@ public:
     }
     LONG STDMETHODCALLTYPE MoveFile(TFilename fiSource, TFilename fiDestination, LONG iHandle) override {
         return Direct("MoveFile", -1L, [&] {
-            const std::string destination = ToAnsi(fiDestination);
-            return static_cast<LONG>(ShellOperation(FO_MOVE, iHandle, ToAnsi(fiSource), &destination, 0));
+            const std::string source = FileNameArg(fiSource);
+            const std::string destination = FileNameArg(fiDestination);
+            return static_cast<LONG>(ShellOperation(FO_MOVE, iHandle, source, &destination, 0));
         });
     }
     LONG STDMETHODCALLTYPE RenameFile(TFilename fiSource, TFilename fiDestination, LONG iHandle) override {
         return Direct("RenameFile", -1L, [&] {
-            const std::string destination = ToAnsi(fiDestination);
-            return static_cast<LONG>(ShellOperation(FO_RENAME, iHandle, ToAnsi(fiSource), &destination, 0));
+            const std::string source = FileNameArg(fiSource);
+            const std::string destination = FileNameArg(fiDestination);
+            return static_cast<LONG>(ShellOperation(FO_RENAME, iHandle, source, &destination, 0));
         });
     }
     VARIANT_BOOL STDMETHODCALLTYPE EmptyRecycleBin(LONG iHandle) override {
@@ -296,11 +367,12 @@ public:
 
     // ------------------------------------------------ versions, sizes, files
     BSTR STDMETHODCALLTYPE FileVersion(TFilename fiFilename) override {
-        const std::string name = ToAnsi(fiFilename);
-        const std::string none = "No Version Information found (" + name + ").";
+        // The name as well as it can be shown; the file itself is looked up
+        // only under a name that converts exactly.
+        const std::string none = "No Version Information found (" + ToAnsi(fiFilename) + ").";
         return Text(nullptr, [&] {
             long v[4] = {0, 0, 0, 0};
-            if (!Version(name, v)) return none;
+            if (!Version(FileNameArg(fiFilename), v)) return none;
             return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." +
                    std::to_string(v[3]);
         }, none);
@@ -309,7 +381,7 @@ public:
                                                  LONG* iMinor2) override {
         return Direct("FileVersionEx", VARIANT_BOOL(VARIANT_FALSE), [&] {
             long v[4] = {0, 0, 0, 0};
-            if (!Version(ToAnsi(fiFilename), v)) return VARIANT_BOOL(VARIANT_FALSE);
+            if (!Version(FileNameArg(fiFilename), v)) return VARIANT_BOOL(VARIANT_FALSE);
             LONG* out[4] = {iMajor1, iMajor2, iMinor1, iMinor2};
             for (int i = 0; i < 4; ++i)
                 if (out[i]) *out[i] = v[i];
@@ -318,7 +390,7 @@ public:
     }
     VARIANT_BOOL STDMETHODCALLTYPE CreateEmptyFile(TFilename fiFilename) override {
         return Direct("CreateEmptyFile", VARIANT_BOOL(VARIANT_FALSE), [&] {
-            const std::string name = ToAnsi(fiFilename);
+            const std::string name = FileNameArg(fiFilename);
             if (FileExistsAnsi(name)) return VARIANT_BOOL(VARIANT_FALSE);
             DWORD error = 0;
             FileHandle f = OpenFileAnsi(name, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW, &error);
@@ -328,15 +400,22 @@ public:
     }
     VARIANT_BOOL STDMETHODCALLTYPE Deltree(BSTR wstrPath, VARIANT_BOOL boAbortonFailure) override {
         return Direct(nullptr, VARIANT_BOOL(VARIANT_FALSE), [&] {
+            std::string path;
+            try {
+                path = FileNameArg(wstrPath);
+            } catch (const Failure& e) {
+                ReportError("Deltree", e.what());
+                return VARIANT_BOOL(VARIANT_FALSE);
+            }
             Win32Tree fs;
-            core::DeltreeOutcome out = core::Deltree(ToAnsi(wstrPath), boAbortonFailure != VARIANT_FALSE, fs);
+            core::DeltreeOutcome out = core::Deltree(path, boAbortonFailure != VARIANT_FALSE, fs);
             if (!out.ok) ReportError("Deltree", out.message);
             return ToVariantBool(out.ok);
         });
     }
     UINT64 STDMETHODCALLTYPE GetFileSize(TFilename fiFilename) override {
         return Direct("GetFileSize", UINT64(0), [&] {
-            const std::string name = ToAnsi(fiFilename);
+            const std::string name = FileNameArg(fiFilename);
             if (!FileExistsAnsi(name)) {
                 ReportError("GetFileSize", NotFound(name));
                 return UINT64(0);

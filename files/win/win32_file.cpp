@@ -1,10 +1,17 @@
 #include "files/win/win32_file.h"
 
+#include "files/core/path_limits.h"
 #include "server/core/failure.h"
 
 #include <vector>
 
 namespace zunda {
+
+std::string FileNameArg(BSTR name) {
+    std::string out = ToAnsiName(name);
+    core::CheckPathLength(out);
+    return out;
+}
 
 FileHandle OpenFileAnsi(const std::string& name, DWORD access, DWORD share, DWORD disposition, DWORD* error) {
     HANDLE h = CreateFileA(name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -44,6 +44,11 @@ private:
     HANDLE h_ = INVALID_HANDLE_VALUE;
 };
 
+// A file name or path argument in 8 bits: converted exactly (ToAnsiName)
+// and at most MAX_PATH - 1 characters long, the most the system's 8-bit file
+// calls take. Throws Failure with the reason otherwise.
+std::string FileNameArg(BSTR name);
+
 // CreateFileA with FILE_ATTRIBUTE_NORMAL; on failure the handle is invalid
 // and *error holds the system's error code.
 FileHandle OpenFileAnsi(const std::string& name, DWORD access, DWORD share, DWORD disposition, DWORD* error);

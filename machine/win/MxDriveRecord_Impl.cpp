@@ -36,7 +36,7 @@ public:
     STDMETHODIMP Refresh(BSTR sign) override {
         return Call([&] {
             Win32Drives drives;
-            machine::RefreshDrive(r_, drives, ToAnsi(sign));
+            machine::RefreshDrive(r_, drives, ToAnsiName(sign));
         });
     }
 

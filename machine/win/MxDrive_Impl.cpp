@@ -16,7 +16,7 @@ public:
     }
     STDMETHODIMP get_clDrivesBySign(BSTR sign, IMxDriveRecord** out) override {
         return Guarded("Get_clDrivesBySign", out, static_cast<IMxDriveRecord*>(nullptr), [&] {
-            const std::string wanted = Upper(ToAnsi(sign));
+            const std::string wanted = Upper(ToAnsiName(sign));
             return records_.Find([&](IMxDriveRecord* r) {
                 Bstr own;
                 Check(r->get_wstrDriveSign(own.Put()));

@@ -1,5 +1,9 @@
 #include "server/win/com_util.h"
 
+#include "server/core/exact_name.h"
+#include "server/core/failure.h"
+
+#include <climits>
 #include <new>
 
 namespace zunda {
@@ -39,6 +43,40 @@ std::string ToAnsi(const wchar_t* text, size_t length) {
     int n = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
     if (n > 0) WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string ToAnsiName(const wchar_t* text, size_t length) {
+    if (!text || length == 0) return std::string();
+    if (length > INT_MAX / 4) throw Failure("The name is too long.");
+    const int in = static_cast<int>(length);
+    BOOL usedDefault = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, in, nullptr, 0, nullptr, &usedDefault);
+    std::string out;
+    if (n > 0) {
+        out.resize(static_cast<size_t>(n));
+        n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, in, out.data(), n, nullptr, &usedDefault);
+    } else {
+        // Code pages that take no flags (UTF-8 among them): the read-back
+        // comparison below still tells whether the conversion was exact.
+        usedDefault = FALSE;
+        n = WideCharToMultiByte(CP_ACP, 0, text, in, nullptr, 0, nullptr, nullptr);
+        if (n > 0) {
+            out.resize(static_cast<size_t>(n));
+            n = WideCharToMultiByte(CP_ACP, 0, text, in, out.data(), n, nullptr, nullptr);
+        }
+    }
+    if (n <= 0) throw Failure(InexactNameMessage(ToAnsi(text, length)));
+    out.resize(static_cast<size_t>(n));
+    std::u16string readBack;
+    int back = MultiByteToWideChar(CP_ACP, 0, out.data(), n, nullptr, 0);
+    if (back > 0) {
+        std::wstring wide(static_cast<size_t>(back), L'\0');
+        back = MultiByteToWideChar(CP_ACP, 0, out.data(), n, wide.data(), back);
+        readBack.assign(wide.begin(), wide.begin() + (back > 0 ? back : 0));
+    }
+    const std::u16string original(text, text + length);
+    if (!ConvertedExactly(original, readBack, usedDefault != FALSE)) throw Failure(InexactNameMessage(out));
     return out;
 }
 

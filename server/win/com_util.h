@@ -94,6 +94,11 @@ inline std::string ToAnsi(BSTR text) { return ToAnsi(text, text ? SysStringLen(t
 inline std::string ToAnsi(std::u16string_view text) {
     return ToAnsi(reinterpret_cast<const wchar_t*>(text.data()), text.size());
 }
+// A file name, path or drive letter in the system code page, converted
+// without best-fit look-alikes. Throws Failure when the name does not convert
+// exactly (a character the code page lacks, or a NUL inside).
+std::string ToAnsiName(const wchar_t* text, size_t length);
+inline std::string ToAnsiName(BSTR text) { return ToAnsiName(text, text ? SysStringLen(text) : 0); }
 inline std::wstring_view BstrView(BSTR text) {
     return text ? std::wstring_view(text, SysStringLen(text)) : std::wstring_view();
 }

@@ -1,5 +1,7 @@
 #include "server/win/frame.h"
 
+#include "server/core/dispatch_args.h"
+
 #include <map>
 #include <memory>
 #include <vector>
@@ -300,11 +302,56 @@ struct SpecialMember {
     const FUNCDESC* desc;
 };
 
+// How many arguments a member takes: its parameters without its result.
+struct MemberArgs {
+    MEMBERID id;
+    INVOKEKIND kind;
+    unsigned inputs;
+};
+
 struct InterfaceInfo {
     ComPtr<ITypeInfo> dispatchView;  // what Invoke and GetIDsOfNames use
     ComPtr<ITypeInfo> vtableView;    // the declared vtable members
     std::vector<SpecialMember> specials;
+    std::vector<MemberArgs> members;  // of the interface and its bases below IDispatch
 };
+
+// Records the argument counts of every member of an interface and of the
+// interfaces it derives from, up to IDispatch.
+void CollectMembers(ITypeInfo* ti, std::vector<MemberArgs>& out, int depth = 0) {
+    TYPEATTR* ta = nullptr;
+    if (depth > 8 || FAILED(ti->GetTypeAttr(&ta))) return;
+    const GUID guid = ta->guid;
+    const WORD funcs = ta->cFuncs;
+    const WORD bases = ta->cImplTypes;
+    ti->ReleaseTypeAttr(ta);
+    if (guid == IID_IDispatch || guid == IID_IUnknown) return;
+    for (UINT i = 0; i < funcs; ++i) {
+        FUNCDESC* fd = nullptr;
+        if (FAILED(ti->GetFuncDesc(i, &fd))) continue;
+        unsigned inputs = 0;
+        for (SHORT p = 0; p < fd->cParams; ++p)
+            if (!(fd->lprgelemdescParam[p].paramdesc.wParamFlags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID))) ++inputs;
+        out.push_back({fd->memid, fd->invkind, inputs});
+        ti->ReleaseFuncDesc(fd);
+    }
+    HREFTYPE h = 0;
+    ComPtr<ITypeInfo> base;
+    if (bases > 0 && SUCCEEDED(ti->GetRefTypeOfImplType(0, &h)) && SUCCEEDED(ti->GetRefTypeInfo(h, base.Put())))
+        CollectMembers(base.Get(), out, depth + 1);
+}
+
+const MemberArgs* FindMember(const InterfaceInfo& info, DISPID id, WORD flags) {
+    for (const MemberArgs& m : info.members) {
+        if (m.id != id) continue;
+        if ((m.kind == INVOKE_FUNC && (flags & DISPATCH_METHOD)) ||
+            (m.kind == INVOKE_PROPERTYGET && (flags & DISPATCH_PROPERTYGET)) ||
+            (m.kind == INVOKE_PROPERTYPUT && (flags & DISPATCH_PROPERTYPUT)) ||
+            (m.kind == INVOKE_PROPERTYPUTREF && (flags & DISPATCH_PROPERTYPUTREF)))
+            return &m;
+    }
+    return nullptr;
+}
 
 // Follows aliases; enumerations become VT_I4.
 TYPEDESC Resolve(ITypeInfo* ti, const TYPEDESC& td, ComPtr<ITypeInfo>* refOut = nullptr, TYPEKIND* kindOut = nullptr) {
@@ -419,6 +466,7 @@ HRESULT InterfaceInfoFor(REFIID iid, InterfaceInfo** out) {
                 info->vtableView->ReleaseFuncDesc(fd);
         }
     }
+    CollectMembers(info->vtableView.Get(), info->members);
     *out = info.get();
     cache.emplace(iid, std::move(info));
     return S_OK;
@@ -668,6 +716,11 @@ HRESULT FrameGetTypeInfo(const ClassInfo& info, UINT index, ITypeInfo** ti) {
 }
 
 HRESULT FrameGetIDsOfNames(const ClassInfo& info, LPOLESTR* names, UINT count, DISPID* ids) {
+    // The system's lookup reads the arrays unchecked.
+    if (!names || count == 0) return E_INVALIDARG;
+    if (!ids) return E_POINTER;
+    for (UINT i = 0; i < count; ++i)
+        if (!names[i]) return E_INVALIDARG;
     InterfaceInfo* ii = nullptr;
     HRESULT hr = InterfaceInfoFor(*info.defaultIid, &ii);
     if (FAILED(hr)) return hr;
@@ -681,6 +734,22 @@ HRESULT FrameInvoke(const ClassInfo& info, void* self, PendingFailure& pending, 
     if (FAILED(hr)) return hr;
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     if (!params) params = &none;
+    if ((params->cArgs > 0 && !params->rgvarg) || params->cNamedArgs > params->cArgs ||
+        (params->cNamedArgs > 0 && !params->rgdispidNamedArgs))
+        return E_INVALIDARG;
+    // Arguments the member does not take are refused before it runs, as the
+    // system's dispatcher on Windows does (Wine's would run the member).
+    if (const MemberArgs* m = FindMember(*ii, id, flags)) {
+        static_assert(sizeof(DISPID) == sizeof(std::int32_t), "DISPIDs are 32-bit");
+        const ArgumentCheck check =
+            CheckArguments(m->inputs, (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0, params->cArgs,
+                           reinterpret_cast<const std::int32_t*>(params->rgdispidNamedArgs), params->cNamedArgs);
+        if (check.problem == ArgumentProblem::TooMany) return DISP_E_BADPARAMCOUNT;
+        if (check.problem == ArgumentProblem::UnknownName) {
+            if (argErr) *argErr = check.namedIndex;
+            return DISP_E_PARAMNOTFOUND;
+        }
+    }
 
     PendingFailure outer = std::move(pending);
     pending = PendingFailure();

@@ -48,11 +48,17 @@ public:
         return entry_.create(riid, ppv);
     }
     STDMETHODIMP LockServer(BOOL lock) override {
-        if (lock)
+        if (lock) {
             InterlockedIncrement(&g_locks);
-        else
-            InterlockedDecrement(&g_locks);
-        return S_OK;
+            return S_OK;
+        }
+        // An unlock without a lock leaves the count at 0: a count below 0
+        // would keep the server loaded, and a later lock would not.
+        for (;;) {
+            const LONG current = g_locks;
+            if (current <= 0) return S_OK;
+            if (InterlockedCompareExchange(&g_locks, current - 1, current) == current) return S_OK;
+        }
     }
     const ClassInfo& Info() const { return *entry_.info; }
 

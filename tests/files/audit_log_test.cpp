@@ -181,6 +181,44 @@ TEST(AuditLog, EventRewritesAndSuppressedEntries) {
     EXPECT_NE(log.Text().find("\r\n;31.12.2003;23:59:59;;x;y;;;z\r\n"), std::string::npos);
 }
 
+TEST(AuditLog, LineBreaksInsideFieldsNeverStartAnotherEntry) {
+    Log log;
+    log.settings.program = "p\r\nq";
+    log.settings.user = "u\n";
+    log.Write("t\r\nINFORMATION;01.01.2000;00:00:00;forged", "P\r", "m\r\n\r\n", 0);
+    // A handler's texts stay on the line as well.
+    log.client.rewrite = [](std::string& tool, std::string&, std::string& message, std::string& type) {
+        tool = "\nT";
+        message = "x\r\nERROR;fake";
+        type = "TYPE\r\n";
+    };
+    log.settings.separator = "|";
+    log.Write("T", "P", "M", 0);
+    const std::string text = log.Text();
+    EXPECT_EQ(text.substr(text.find("\r\n") + 2),
+              "INFORMATION;31.12.2003;23:59:59;p,,q;t,,INFORMATION,01.01.2000,00:00:00,forged;P,;u,;;m,,,,\r\n"
+              "TYPE;;|31.12.2003|23:59:59|p;;q|;T|P|u;||x;;ERROR;fake\r\n");
+}
+
+TEST(AuditLog, AnEntryWhoseFileDoesNotOpenFiresNoEventAndWritesNoDebugOutput) {
+    Log log;
+    log.settings.debugOutput = true;
+    log.fs.failure = "Access is denied.";
+    try {
+        log.Write("T", "P", "M", 0);
+        FAIL() << "no failure";
+    } catch (const LogOpenError& e) {
+        EXPECT_STREQ(e.what(), "Access is denied.");
+    }
+    EXPECT_TRUE(log.client.events.empty());
+    EXPECT_TRUE(log.client.debug.empty());
+    EXPECT_EQ(log.client.clockReads, 0);
+    log.fs.failure.clear();
+    log.Write("T", "P", "M", 0);
+    EXPECT_EQ(log.client.events.size(), 1u);
+    EXPECT_EQ(log.client.debug.size(), 1u);
+}
+
 TEST(AuditLog, HeaderIsWrittenOnlyByTheWriterThatCreatedTheFile) {
     Log log;
     log.fs.createdByOther = true;  // found missing, but created by someone else before us

@@ -169,6 +169,19 @@ TEST_F(ServerTest, CanUnloadOnlyWithoutObjectsAndLocks) {
               CLASS_E_NOAGGREGATION);
 }
 
+TEST_F(ServerTest, UnlockWithoutLockLeavesTheCountAtZero) {
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(getClassObject(CLSID_MxBaseInterface, IID_IClassFactory, reinterpret_cast<void**>(factory.Put())), S_OK);
+    ASSERT_EQ(canUnload(), S_OK);
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    EXPECT_EQ(canUnload(), S_OK);
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    EXPECT_EQ(canUnload(), S_FALSE) << "a lock is held";
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    EXPECT_EQ(canUnload(), S_OK);
+}
+
 TEST_F(ServerTest, RegisteringTwiceThenUnregisteringRemovesEverything) {
     std::vector<ClassEntry> classes = Classes();
     ASSERT_EQ(registerServer(), S_OK);

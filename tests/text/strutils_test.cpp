@@ -1,4 +1,5 @@
 #include "text/core/strutils.h"
+#include "tests/text/stepwise_edits.h"
 
 #include "tests/support/cp1252_locale.h"
 
@@ -296,6 +297,49 @@ TEST(SymbolTest, ReplaceIgnoringCase) {
         SCOPED_TRACE(std::string(c.text) + " / " + c.from + " / " + c.to);
         EXPECT_EQ(StrReplaceEx(loc, c.text, c.from, c.to), c.expected);
     }
+}
+
+TEST(SymbolTest, OnePassEditsAgreeWithTheStepwiseOnes) {
+    Cp1252Locale loc;
+    // Every text of up to five characters over letters of both cases, a
+    // separator, a blank and a control character.
+    std::vector<std::string> texts;
+    for (const std::u16string& t : SmallTexts(u"aA- \t", 5)) texts.emplace_back(t.begin(), t.end());
+    const char* froms[] = {"-", "a", " A ", "aa", "a-", "-a-", "a a", "A\t", "", " "};
+    const char* tos[] = {"", " ", "\t\t", "  ", "-", "b", "A"};
+    for (const std::string& t : texts)
+        for (const char* from : froms)
+            for (const char* to : tos) {
+                SCOPED_TRACE("[" + t + "] [" + from + "] [" + to + "]");
+                ASSERT_EQ(StrReplaceEx(loc, t, from, to), stepwise::ReplaceEx(loc, t, from, to));
+            }
+    for (const std::u16string& t : SmallTexts(u"ab-", 7))
+        for (std::u16string_view remove : {u"a", u"ab", u"aab", u"aba", u"-a-", u"abab"})
+            ASSERT_EQ(StrDelete(t, remove), stepwise::Delete(t, remove));
+    // Long texts and search sets, including one past the small-set path.
+    std::u16string search, text;
+    for (char16_t c = 0x4e00; c < 0x4e00 + 40; ++c) search.push_back(c);
+    for (int i = 0; i < 5000; ++i) text.push_back(static_cast<char16_t>(u'a' + i % 26));
+    EXPECT_FALSE(StrContains(search, text));
+    text.push_back(0x4e00 + 39);
+    EXPECT_TRUE(StrContains(search, text));
+    EXPECT_TRUE(StrContains(text, search));
+    EXPECT_EQ(StrContains(search.substr(0, 3), text), stepwise::Contains(search.substr(0, 3), text));
+}
+
+TEST(SymbolTest, ReplacementLimitAndLongTexts) {
+    Cp1252Locale loc;
+    // An occurrence that runs through a blank replacement is replaced too.
+    EXPECT_EQ(StrReplaceEx(loc, "a a", "A A", " "), stepwise::ReplaceEx(loc, "a a", "A A", " "));
+    std::string text;
+    for (int i = 0; i < 20000; ++i) text += i % 3 ? "x" : "-";
+    std::string expected;
+    for (int i = 0; i < 20000; ++i)
+        if (i % 3) expected += "x";
+    EXPECT_EQ(StrReplaceEx(loc, text, "-", ""), expected);
+    EXPECT_EQ(StrReplaceEx(loc, text, "X", ""), std::string(6667, '-'));
+    std::u16string wide(text.begin(), text.end());
+    EXPECT_EQ(StrDelete(wide, u"-"), std::u16string(expected.begin(), expected.end()));
 }
 
 }  // namespace

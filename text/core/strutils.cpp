@@ -1,6 +1,8 @@
 #include "text/core/strutils.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace zunda::text {
 namespace {
@@ -37,6 +39,34 @@ size_t Pos(View needle, View haystack) {
     size_t p = haystack.find(needle);
     return p == View::npos ? 0 : p + 1;
 }
+
+// Reads a text one character at a time and tells when the characters read
+// so far end with the pattern (prefix-function automaton). The state is the
+// length of the longest pattern prefix that ends the text read so far; a
+// caller that takes characters back restores the state it had kept there.
+template <class Char>
+class Matcher {
+public:
+    explicit Matcher(std::basic_string_view<Char> pattern) : p_(pattern), border_(pattern.size() + 1, 0) {
+        for (size_t i = 1; i < p_.size(); ++i) {
+            size_t k = border_[i];
+            while (k > 0 && p_[i] != p_[k]) k = border_[k];
+            if (p_[i] == p_[k]) ++k;
+            border_[i + 1] = k;
+        }
+    }
+    size_t Full() const { return p_.size(); }
+    size_t Next(size_t state, Char c) const {
+        if (state == p_.size()) state = border_[state];
+        while (state > 0 && p_[state] != c) state = border_[state];
+        if (p_[state] == c) ++state;
+        return state;
+    }
+
+private:
+    std::basic_string_view<Char> p_;
+    std::vector<size_t> border_;
+};
 
 std::string AsciiUpper(std::string_view s) {
     std::string out(s);
@@ -164,7 +194,13 @@ std::u16string StrReplace(std::u16string_view text, OptChar from, OptChar to) {
 
 bool StrContains(std::u16string_view search, std::u16string_view text) {
     if (search.empty() || text.empty()) return false;
-    return text.find_first_of(search) != std::u16string_view::npos;
+    if (search.size() <= 16) return text.find_first_of(search) != std::u16string_view::npos;
+    // One pass over each text: the search characters as a set of all 65,536.
+    std::vector<bool> wanted(0x10000, false);
+    for (char16_t c : search) wanted[c] = true;
+    for (char16_t c : text)
+        if (wanted[c]) return true;
+    return false;
 }
 
 std::u16string StrDeleteChar(std::u16string_view text, OptChar c) {
@@ -221,19 +257,38 @@ bool StrBetween(std::u16string_view text, std::u16string_view from, std::u16stri
 }
 
 std::u16string StrDelete(std::u16string_view text, std::u16string_view remove) {
-    // Removes the first character of the first occurrence, over and over.
-    // No occurrence starts before the last removal, so each search resumes
-    // just before it, where a new occurrence may have formed.
-    std::u16string w(text);
-    if (remove.empty()) return w;
-    size_t from = 0;
-    for (size_t step = 0; step < text.size(); ++step) {
-        size_t p = w.find(remove, from);
-        if (p == std::u16string::npos) break;
-        w.erase(p, 1);
-        from = p >= remove.size() - 1 ? p - (remove.size() - 1) : 0;
+    // Removes the first character of the first occurrence, over and over,
+    // until none is left. Read in one pass: the result so far holds no
+    // occurrence, so the first one ends at the character just read. Its first
+    // character goes and the rest of it is read again, as a new occurrence
+    // may start inside it.
+    if (remove.empty() || remove.size() > text.size()) return std::u16string(text);
+    const Matcher<char16_t> match(remove);
+    std::u16string out;
+    std::vector<size_t> states;  // the matcher's state after each character of out
+    out.reserve(text.size());
+    states.reserve(text.size());
+    std::u16string again;  // characters to read before the rest of the text, the next one last
+    size_t next = 0;
+    while (next < text.size() || !again.empty()) {
+        char16_t c;
+        if (!again.empty()) {
+            c = again.back();
+            again.pop_back();
+        } else {
+            c = text[next++];
+        }
+        const size_t state = match.Next(states.empty() ? 0 : states.back(), c);
+        out.push_back(c);
+        states.push_back(state);
+        if (state == match.Full()) {
+            const size_t start = out.size() - remove.size();
+            for (size_t k = out.size() - 1; k > start; --k) again.push_back(out[k]);
+            out.resize(start);
+            states.resize(start);
+        }
     }
-    return w;
+    return out;
 }
 
 // ---------------------------------------------------------------- cuts at a symbol
@@ -253,9 +308,68 @@ std::string CopyAfterSymb(const Locale& locale, std::string_view text, std::stri
     return start >= text.size() ? std::string() : std::string(text.substr(start));
 }
 
+namespace {
+
+// Replaces the first occurrence of `upperFrom` in the upper-case view of the
+// text by `to`, over and over, at most `limit` times, in one pass: the result
+// so far holds no occurrence, so the first one ends at the character just
+// read; the replacement is read again, as a new occurrence may run through it.
+std::string ReplaceRepeatedly(std::string_view text, std::string_view upperText, std::string_view upperFrom,
+                              std::string_view to, std::string_view upperTo, size_t limit) {
+    const Matcher<char> match(upperFrom);
+    std::string out;
+    std::vector<size_t> states;
+    out.reserve(text.size());
+    states.reserve(text.size());
+    std::vector<std::pair<char, char>> again;  // (character, upper case), the next one last
+    size_t next = 0, replaced = 0;
+    while (next < text.size() || !again.empty()) {
+        char c, u;
+        if (!again.empty()) {
+            c = again.back().first;
+            u = again.back().second;
+            again.pop_back();
+        } else {
+            c = text[next];
+            u = upperText[next];
+            ++next;
+        }
+        const size_t state = match.Next(states.empty() ? 0 : states.back(), u);
+        out.push_back(c);
+        states.push_back(state);
+        if (state != match.Full()) continue;
+        const size_t start = out.size() - upperFrom.size();
+        out.resize(start);
+        states.resize(start);
+        if (++replaced == limit) {
+            out.append(to);
+            for (auto it = again.rbegin(); it != again.rend(); ++it) out.push_back(it->first);
+            out.append(text.substr(next));
+            return out;
+        }
+        for (size_t k = to.size(); k-- > 0;) again.emplace_back(to[k], upperTo[k]);
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string StrReplaceEx(const Locale& locale, std::string_view text, std::string_view from, std::string_view to) {
     const std::string f = locale.UpperCase(Trim(from));
     const std::string t = locale.UpperCase(Trim(to));
+    // With a replacement of blanks only (or none), every occurrence goes. An
+    // occurrence starts and ends with a character that is no blank, so it
+    // lies inside the trimmed text wherever it is found; the search runs over
+    // the upper case of the whole text, read once, when upper-casing keeps
+    // every character in its place (single-byte code pages).
+    if (t.empty() && !f.empty()) {
+        const std::string upperText = locale.UpperCase(text);
+        const std::string upperTo = locale.UpperCase(to);
+        if (upperText.size() == text.size() && upperTo.size() == to.size() && f.size() == Trim(from).size())
+            return ReplaceRepeatedly(text, upperText, f, to, upperTo, text.size() + 1);
+    }
+    // Otherwise step by step; a replacement that is not blank is made at most
+    // once, as the text then holds it.
     std::string cur(text);
     auto holdsFrom = [&](const std::string& upper) { return Pos<std::string_view>(f, upper) != 0; };
     auto proceed = [&](const std::string& upper) { return holdsFrom(upper) && Pos<std::string_view>(t, upper) == 0; };
