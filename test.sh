@@ -12,14 +12,7 @@ scripts/setup.sh || exit 1
 root=${ZUNDA_BUILD_ROOT:-build}
 scripts/build.sh native win32 win64 || { echo "BUILD FAILED"; exit 1; }
 
-skip32=
-if [ "${ZUNDA_NO_WINE32:-}" = 1 ]; then
-    skip32="ZUNDA_NO_WINE32=1 is set"
-elif ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
-    skip32="the 32-bit Wine runtime wine32:i386 is not installed and scripts/setup.sh could not install it"
-elif [ ! -x /usr/lib/wine/wine ]; then
-    skip32="the 32-bit Wine loader /usr/lib/wine/wine is missing"
-fi
+skip32=$(. tests/harness/wine.sh && zunda_wine32_missing)
 skipline=
 if [ -n "$skip32" ]; then
     skipline="SKIPPED: 32-bit runtime tests ($skip32); the 32-bit DLL gets its static checks only"

@@ -35,6 +35,18 @@ zunda_set_arch() {
 }
 zunda_set_arch "${ZUNDA_ARCH:-64}"
 
+# zunda_wine32_missing: prints why the 32-bit runtime cannot run here, or
+# nothing when it can. ZUNDA_NO_WINE32=1 counts as missing.
+zunda_wine32_missing() {
+    if [ "${ZUNDA_NO_WINE32:-}" = 1 ]; then
+        echo "ZUNDA_NO_WINE32=1 is set"
+    elif ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
+        echo "the 32-bit Wine runtime wine32:i386 is not installed and scripts/setup.sh could not install it"
+    elif [ ! -x "$ZUNDA_WINE32" ]; then
+        echo "the 32-bit Wine loader $ZUNDA_WINE32 is missing"
+    fi
+}
+
 # zunda_arch_of <file.dll|file.exe>: prints 32 or 64 from the PE header's machine field.
 zunda_arch_of() {
     local pe machine
