@@ -47,6 +47,7 @@ zunda_wine zunda 'C:\zunda\win_tests.exe' --gtest_brief=1 --gtest_filter="$filte
 [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "FAILED: win_tests.exe ($label)"; failed=1; }
 cxx_passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$gtest_log" | tail -1)
 cxx_failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below.*/\1/p' "$gtest_log" | tail -1)
+cxx_skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\?\..*/\1/p' "$gtest_log" | tail -1)
 rm -f "$gtest_log"
 
 scripts_passed=0 scripts_failed=0 hooks_passed=0 hooks_failed=0 hooks_skipped=0
@@ -74,7 +75,7 @@ if [ "$filter" = "*" ]; then
     done
 fi
 zunda_wine_wait
-summary="== $label: win_tests.exe ${cxx_passed:-0} passed, ${cxx_failed:-0} failed"
+summary="== $label: win_tests.exe ${cxx_passed:-0} passed, ${cxx_failed:-0} failed, ${cxx_skipped:-0} skipped"
 [ "$filter" = "*" ] && summary="$summary; scripts $scripts_passed passed, $scripts_failed failed; extra runs $hooks_passed passed, $hooks_failed failed, $hooks_skipped skipped"
 [ $failed -eq 0 ] || summary="$summary (FAILED)"
 echo "$summary"
