@@ -27,17 +27,18 @@ step() {
     echo "=== $name"
     if "$@"; then echo "=== $name: passed"; else echo "=== $name: FAILED"; status=1; fi
 }
-# The Windows-side suites of the two DLLs use prefixes of their own and run
-# side by side; their output is shown one after the other.
-wine_suite_start() {  # <build-dir>
-    ( tests/harness/run-wine-tests.sh "$1" >"$1/wine-tests.log" 2>&1; echo $? >"$1/wine-tests.rc" ) &
+# The Windows-side suites of the two DLLs and the side-by-side run use
+# prefixes of their own and run at the same time, the suites' extra runs one
+# at a time; their output is shown one after the other.
+background() {  # <log> <command...>
+    local log=$1; shift
+    ( "$@" >"$log" 2>&1; echo $? >"$log.rc" ) &
 }
-wine_suite_show() {  # <name> <build-dir>
+show() {  # <name> <log>
     echo
     echo "=== $1"
-    cat "$2/wine-tests.log"
-    summaries+=("$(grep '^== [0-9]*-bit DLL' "$2/wine-tests.log" | tail -1)")
-    if [ "$(cat "$2/wine-tests.rc" 2>/dev/null)" = 0 ]; then
+    cat "$2"
+    if [ "$(cat "$2.rc" 2>/dev/null)" = 0 ]; then
         echo "=== $1: passed"
     else
         echo "=== $1: FAILED"; status=1
@@ -46,14 +47,23 @@ wine_suite_show() {  # <name> <build-dir>
 
 step "native tests" "$root/native/native_tests" --gtest_brief=1
 step "32-bit DLL static checks" python3 tests/harness/check-dll32.py "$root/win32/Zunda.dll"
-rm -f "$root"/win32/wine-tests.* "$root"/win64/wine-tests.*
-[ -z "$skip32" ] && wine_suite_start "$root/win32"
-wine_suite_start "$root/win64"
+export ZUNDA_HOOK_LOCK="$(cd "$root" && pwd)/wine-hooks.lock"
+rm -f "$root"/win32/wine-tests.log* "$root"/win64/wine-tests.log* "$root"/side-by-side.log*
+if [ -z "$skip32" ]; then
+    background "$root/win32/wine-tests.log" tests/harness/run-wine-tests.sh "$root/win32"
+    background "$root/side-by-side.log" flock "$ZUNDA_HOOK_LOCK" \
+        tests/harness/run-side-by-side.sh "$root/win32" "$root/win64" "$root/side-by-side"
+fi
+background "$root/win64/wine-tests.log" tests/harness/run-wine-tests.sh "$root/win64"
 wait
-[ -z "$skip32" ] && wine_suite_show "Windows tests under Wine, 32-bit DLL" "$root/win32"
-wine_suite_show "Windows tests under Wine, 64-bit DLL" "$root/win64"
-[ -z "$skip32" ] && step "both DLLs registered side by side" \
-    tests/harness/run-side-by-side.sh "$root/win32" "$root/win64" "$root/side-by-side"
+unset ZUNDA_HOOK_LOCK
+for arch in 32 64; do
+    [ $arch = 32 ] && [ -n "$skip32" ] && continue
+    log="$root/win$arch/wine-tests.log"
+    show "Windows tests under Wine, $arch-bit DLL" "$log"
+    summaries+=("$(grep "^== $arch-bit DLL" "$log" | tail -1)")
+done
+[ -z "$skip32" ] && show "both DLLs registered side by side" "$root/side-by-side.log"
 for f in fuzz/run-*.sh; do
     [ -f "$f" ] && step "fuzz $(basename "$f" .sh)" "$f" "$root/fuzz" 20
 done

@@ -14,7 +14,10 @@
 # prefix of its own below the build folder); zunda_wine and zunda_cscript
 # then run programs of that bitness, and zunda_test_program copies that
 # build's DLL and test program. Exit status 0 passes, 77 says the hook does
-# not apply to this DLL (counted as skipped), anything else fails.
+# not apply to this DLL (counted as skipped), anything else fails. When the
+# suites of both DLLs run at once, ZUNDA_HOOK_LOCK names a lock file that lets
+# one extra run at a time go (some compare with the host's free disk space
+# and memory, others make whole prefixes).
 set -u
 build=$(cd "$1" && pwd)
 filter=${2:-*}
@@ -66,7 +69,11 @@ if [ "$filter" = "*" ]; then
         [ -f "$x" ] || continue
         hook="$(basename "$(dirname "$x")")/$(basename "$x")"
         echo "== $hook ($label)"
-        bash "$x" "$build"
+        if [ -n "${ZUNDA_HOOK_LOCK:-}" ]; then
+            flock "$ZUNDA_HOOK_LOCK" bash "$x" "$build"
+        else
+            bash "$x" "$build"
+        fi
         case $? in
             0) hooks_passed=$((hooks_passed + 1)) ;;
             77) echo "skipped: $hook does not apply to the $label"; hooks_skipped=$((hooks_skipped + 1)) ;;
