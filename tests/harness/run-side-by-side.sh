@@ -5,7 +5,8 @@
 # The 32-bit and the 64-bit script host each create every registered class
 # through its own build. Then one build is unregistered: the other host still
 # creates every class, the unregistered one none; the same the other way
-# round; after both are unregistered no host creates anything and no ProgID
+# round, and the kept build keeps its interface entries in its registry view;
+# after both are unregistered no host creates anything and no ProgID
 # or type library entry is left.
 # Usage: run-side-by-side.sh <win32-build-dir> <win64-build-dir> <work-dir>
 set -u
@@ -64,6 +65,24 @@ echo "created by the 32-bit host: $created32"
 echo "created by the 64-bit host: $created64"
 [ "$created32" = "$created64" ] && check ok || check no "the two hosts created different classes"
 
+# interfaces <32|64>: how many interface entries of the library's type
+# library the registry view of that bitness holds (read from the prefix's
+# registry file once its server has written it).
+interfaces() {
+    zunda_wine_wait
+    python3 - "$WINEPREFIX/system.reg" "$1" <<'PY'
+import re, sys
+text = open(sys.argv[1], encoding="latin-1").read()
+view32 = sys.argv[2] == "32"
+count = 0
+for block in re.split(r"\n(?=\[)", text):
+    m = re.match(r"\[Software\\\\Classes\\\\(Wow6432Node\\\\)?Interface\\\\\{[^}]*\}\\\\TypeLib\]", block)
+    if m and bool(m.group(1)) == view32 and "{778AA618-11D3-4B05-BD00-10C330340EF1}" in block:
+        count += 1
+print(count)
+PY
+}
+
 # pair <unregistered> <still registered>
 pair() {
     local gone=$1 kept=$2 created
@@ -76,6 +95,11 @@ pair() {
         check no "the $kept-bit DLL after /u of the $gone-bit DLL"
     fi
     host "$gone" unregistered $classes >/dev/null && check ok || check no "the $gone-bit DLL after its /u"
+    # The interface entries (for calls across apartments) of the kept build stay.
+    local kept_ifs gone_ifs
+    kept_ifs=$(interfaces "$kept") gone_ifs=$(interfaces "$gone")
+    [ "$kept_ifs" -gt 0 ] && [ "$gone_ifs" -eq 0 ] && check ok ||
+        check no "interface entries after /u of the $gone-bit DLL: $kept_ifs in the $kept-bit view, $gone_ifs in the $gone-bit view"
     regsvr "$gone" || { echo "FAILED: registering the $gone-bit DLL again"; failed=1; }
 }
 pair 64 32
