@@ -41,7 +41,9 @@ zunda_wine32_missing() {
     if [ "${ZUNDA_NO_WINE32:-}" = 1 ]; then
         echo "ZUNDA_NO_WINE32=1 is set"
     elif ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
-        echo "the 32-bit Wine runtime wine32:i386 is not installed and scripts/setup.sh could not install it"
+        local why
+        why=$(cat /tmp/zunda-wine32.reason 2>/dev/null)
+        echo "the 32-bit Wine runtime wine32:i386 is not installed: ${why:-scripts/setup.sh could not install it}"
     elif [ ! -x "$ZUNDA_WINE32" ]; then
         echo "the 32-bit Wine loader $ZUNDA_WINE32 is missing"
     fi
