@@ -5,22 +5,48 @@
 namespace zunda {
 namespace {
 
-machine::MemoryStatus ReadMemoryStatus() {
-    MEMORYSTATUS m;
+// The 64-bit figures where the system has them (Windows 2000 on, resolved at
+// run time for the older ones): in a 32-bit host process that is not large-
+// address aware, GlobalMemoryStatus caps every figure at 2 GiB, where the
+// 32-bit DLL must report what the 64-bit one reports.
+bool ReadMemoryStatusEx(machine::MemoryStatus& s) {
+    using StatusExFn = BOOL(WINAPI*)(MEMORYSTATUSEX*);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto statusEx = kernel ? reinterpret_cast<StatusExFn>(
+                                 reinterpret_cast<void*>(GetProcAddress(kernel, "GlobalMemoryStatusEx")))
+                           : nullptr;
+    MEMORYSTATUSEX m;
     ZeroMemory(&m, sizeof(m));
     m.dwLength = sizeof(m);
-    GlobalMemoryStatus(&m);
+    if (!statusEx || !statusEx(&m)) return false;
+    s.totalPhys = m.ullTotalPhys;
+    s.availPhys = m.ullAvailPhys;
+    s.totalPageFile = m.ullTotalPageFile;
+    s.availPageFile = m.ullAvailPageFile;
+    s.totalVirtual = m.ullTotalVirtual;
+    s.availVirtual = m.ullAvailVirtual;
+    s.memoryLoad = m.dwMemoryLoad;
+    return true;
+}
+
+machine::MemoryStatus ReadMemoryStatus() {
+    machine::MemoryStatus s;
+    if (!ReadMemoryStatusEx(s)) {
+        MEMORYSTATUS m;
+        ZeroMemory(&m, sizeof(m));
+        m.dwLength = sizeof(m);
+        GlobalMemoryStatus(&m);
+        s.totalPhys = m.dwTotalPhys;
+        s.availPhys = m.dwAvailPhys;
+        s.totalPageFile = m.dwTotalPageFile;
+        s.availPageFile = m.dwAvailPageFile;
+        s.totalVirtual = m.dwTotalVirtual;
+        s.availVirtual = m.dwAvailVirtual;
+        s.memoryLoad = m.dwMemoryLoad;
+    }
     SYSTEM_INFO si;
     ZeroMemory(&si, sizeof(si));
     GetSystemInfo(&si);
-    machine::MemoryStatus s;
-    s.totalPhys = m.dwTotalPhys;
-    s.availPhys = m.dwAvailPhys;
-    s.totalPageFile = m.dwTotalPageFile;
-    s.availPageFile = m.dwAvailPageFile;
-    s.totalVirtual = m.dwTotalVirtual;
-    s.availVirtual = m.dwAvailVirtual;
-    s.memoryLoad = m.dwMemoryLoad;
     s.allocationGranularity = si.dwAllocationGranularity;
     s.maxAppAddress = reinterpret_cast<std::uintptr_t>(si.lpMaximumApplicationAddress);
     s.minAppAddress = reinterpret_cast<std::uintptr_t>(si.lpMinimumApplicationAddress);

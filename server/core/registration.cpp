@@ -1,5 +1,7 @@
 #include "server/core/registration.h"
 
+#include <cstdio>
+
 namespace zunda {
 
 std::vector<RegistryStep> RegisterSteps(const ClassRegistration& c, const std::string& serverPath) {
@@ -19,17 +21,41 @@ std::vector<RegistryStep> RegisterSteps(const ClassRegistration& c, const std::s
     };
 }
 
-std::vector<RegistryStep> UnregisterSteps(const ClassRegistration& c) {
+std::vector<RegistryStep> UnregisterSteps(const ClassRegistration& c, bool otherViewRegisters) {
     using K = RegistryStep::Kind;
     const std::string clsidKey = "CLSID\\" + c.clsid;
-    return {
+    std::vector<RegistryStep> steps = {
         {K::DeleteKey, clsidKey + "\\Version", "", ""},
         {K::DeleteKey, clsidKey + "\\TypeLib", "", ""},
         {K::DeleteKey, clsidKey + "\\ProgID", "", ""},
-        {K::DeleteKey, c.progId + "\\Clsid", "", ""},
-        {K::DeleteKey, c.progId, "", ""},
-        {K::DeleteKey, clsidKey + "\\InprocServer32", "", ""},
-        {K::DeleteKey, clsidKey, "", ""},
+    };
+    if (!otherViewRegisters) {
+        steps.push_back({K::DeleteKey, c.progId + "\\Clsid", "", ""});
+        steps.push_back({K::DeleteKey, c.progId, "", ""});
+    }
+    steps.push_back({K::DeleteKey, clsidKey + "\\InprocServer32", "", ""});
+    steps.push_back({K::DeleteKey, clsidKey, "", ""});
+    return steps;
+}
+
+RegistryStep TypeLibPathStep(const std::string& libid, int versionMajor, int versionMinor, unsigned lcid,
+                             bool win64) {
+    char locale[16];
+    std::snprintf(locale, sizeof locale, "%x", lcid);
+    return {RegistryStep::Kind::DeleteKey,
+            "TypeLib\\" + libid + "\\" + std::to_string(versionMajor) + "." + std::to_string(versionMinor) + "\\" +
+                locale + (win64 ? "\\win64" : "\\win32"),
+            "", ""};
+}
+
+std::vector<RegistryStep> InterfaceUnregisterSteps(const std::string& iid) {
+    using K = RegistryStep::Kind;
+    const std::string key = "Interface\\" + iid;
+    return {
+        {K::DeleteKey, key + "\\ProxyStubClsid", "", ""},
+        {K::DeleteKey, key + "\\ProxyStubClsid32", "", ""},
+        {K::DeleteKey, key + "\\TypeLib", "", ""},
+        {K::DeleteKey, key, "", ""},
     };
 }
 

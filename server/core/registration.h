@@ -26,7 +26,22 @@ struct ClassRegistration {
 };
 
 std::vector<RegistryStep> RegisterSteps(const ClassRegistration& c, const std::string& serverPath);
-std::vector<RegistryStep> UnregisterSteps(const ClassRegistration& c);
+// On 64-bit Windows the 32-bit and the 64-bit build register side by side:
+// each writes its CLSID keys into its own registry view, but the ProgID keys
+// are shared by both views. With otherViewRegisters (the other view still
+// holds a registration of this class), unregistration leaves them in place.
+std::vector<RegistryStep> UnregisterSteps(const ClassRegistration& c, bool otherViewRegisters = false);
+
+// Unregistering the type library of one build while the other build stays
+// registered: the shared TypeLib entry loses only this build's path
+// ("win32" or "win64" below the locale key, locale in hexadecimal); the
+// entries of the other build, FLAGS and HELPDIR stay.
+RegistryStep TypeLibPathStep(const std::string& libid, int versionMajor, int versionMinor, unsigned lcid,
+                             bool win64);
+
+// The keys that type library registration writes for one interface, in the
+// order they are removed.
+std::vector<RegistryStep> InterfaceUnregisterSteps(const std::string& iid);
 
 // The server path as it is written: a path holding a blank is replaced by its
 // short form (shortPath), when one is known.

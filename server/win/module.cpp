@@ -4,6 +4,8 @@
 #include "server/core/registration.h"
 #include "server/win/frame.h"
 
+#include <cstring>
+#include <utility>
 #include <vector>
 
 namespace zunda {
@@ -111,6 +113,71 @@ bool ClassRegistrationOf(ITypeLib* tl, const ClassInfo& info, ClassRegistration&
     out.versionMinor = la->wMinorVerNum;
     tl->ReleaseTLibAttr(la);
     return true;
+}
+
+// The registry view of the other build on 64-bit Windows: the 32-bit view
+// for the 64-bit DLL, the 64-bit view for the 32-bit DLL when it runs under
+// WOW64 (resolved at run time: Windows before XP lacks IsWow64Process). 0
+// when there is no other view.
+REGSAM OtherRegistryView() {
+#ifdef _WIN64
+    return KEY_WOW64_32KEY;
+#else
+    using IsWow64Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto isWow64 = kernel ? reinterpret_cast<IsWow64Fn>(
+                                reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")))
+                          : nullptr;
+    BOOL wow64 = FALSE;
+    return (isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64) ? KEY_WOW64_64KEY : 0;
+#endif
+}
+
+// Whether the other registry view holds a registration of the class.
+bool OtherViewRegisters(const std::string& clsid) {
+    const REGSAM view = OtherRegistryView();
+    if (!view) return false;
+    HKEY key = nullptr;
+    const std::string path = "CLSID\\" + clsid + "\\InprocServer32";
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// The default value of a key below HKEY_CLASSES_ROOT; empty when missing.
+std::string ClassesDefault(const std::string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
+    char value[128] = {};
+    DWORD size = sizeof value - 1;
+    DWORD type = 0;
+    LONG rc = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS || type != REG_SZ) return {};
+    return std::string(value, strnlen(value, size));
+}
+
+// Unregisters this build's type library while the other build stays
+// registered: UnRegisterTypeLib would take the shared entries with it. Only
+// this build's path below the shared TypeLib key goes, and this view's
+// interface entries that name the library.
+bool UnregisterTypeLibOfThisView(ITypeLib* tl, const TLIBATTR& la) {
+    const std::string libid = GuidText(la.guid);
+    bool ok = ApplySteps({TypeLibPathStep(libid, la.wMajorVerNum, la.wMinorVerNum, la.lcid, la.syskind == SYS_WIN64)});
+    const UINT count = tl->GetTypeInfoCount();
+    for (UINT i = 0; i < count; ++i) {
+        TYPEKIND kind;
+        if (FAILED(tl->GetTypeInfoType(i, &kind)) || (kind != TKIND_INTERFACE && kind != TKIND_DISPATCH)) continue;
+        ComPtr<ITypeInfo> ti;
+        TYPEATTR* ta = nullptr;
+        if (FAILED(tl->GetTypeInfo(i, ti.Put())) || FAILED(ti->GetTypeAttr(&ta))) continue;
+        const std::string iid = GuidText(ta->guid);
+        ti->ReleaseTypeAttr(ta);
+        if (lstrcmpiA(ClassesDefault("Interface\\" + iid + "\\TypeLib").c_str(), libid.c_str()) == 0 &&
+            !ApplySteps(InterfaceUnregisterSteps(iid)))
+            ok = false;
+    }
+    return ok;
 }
 
 HRESULT LoadOwnTypeLib(ITypeLib** tl) {
@@ -226,32 +293,44 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
     ComPtr<ITypeLib> tl;
     if (FAILED(ModuleTypeLib(tl.Put()))) return E_FAIL;
-    bool ok = true;
-    TLIBATTR* la = nullptr;
-    if (SUCCEEDED(tl->GetLibAttr(&la))) {
-        // Resolved at run time: older automation libraries lack it.
-        using UnRegisterFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
-        HMODULE oleaut = GetModuleHandleA("oleaut32.dll");
-        auto unregister =
-            oleaut ? reinterpret_cast<UnRegisterFn>(
-                         reinterpret_cast<void*>(GetProcAddress(oleaut, "UnRegisterTypeLib")))
-                   : nullptr;
-        // A type library that is not registered is no error.
-        std::string key = "TypeLib\\" + GuidText(la->guid) + "\\" + std::to_string(la->wMajorVerNum) + "." +
-                          std::to_string(la->wMinorVerNum);
-        HKEY h = nullptr;
-        bool registered = RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS;
-        if (h) RegCloseKey(h);
-        if (unregister && registered &&
-            FAILED(unregister(la->guid, la->wMajorVerNum, la->wMinorVerNum, la->lcid, la->syskind)))
-            ok = false;
-        tl->ReleaseTLibAttr(la);
-    }
     if (!g_factories) return E_FAIL;
+    // Each class, and whether the other build still registers it in the
+    // other registry view: then the keys both views share stay.
+    std::vector<std::pair<ClassRegistration, bool>> classes;
+    bool otherBuildRegistered = false;
     for (ClassFactory* f : *g_factories) {
         ClassRegistration reg;
         if (!ClassRegistrationOf(tl.Get(), f->Info(), reg)) return E_FAIL;
-        if (!ApplySteps(UnregisterSteps(reg))) return E_FAIL;
+        const bool other = OtherViewRegisters(reg.clsid);
+        otherBuildRegistered = otherBuildRegistered || other;
+        classes.emplace_back(std::move(reg), other);
     }
+    bool ok = true;
+    TLIBATTR* la = nullptr;
+    if (SUCCEEDED(tl->GetLibAttr(&la))) {
+        if (otherBuildRegistered) {
+            ok = UnregisterTypeLibOfThisView(tl.Get(), *la);
+        } else {
+            // Resolved at run time: older automation libraries lack it.
+            using UnRegisterFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
+            HMODULE oleaut = GetModuleHandleA("oleaut32.dll");
+            auto unregister =
+                oleaut ? reinterpret_cast<UnRegisterFn>(
+                             reinterpret_cast<void*>(GetProcAddress(oleaut, "UnRegisterTypeLib")))
+                       : nullptr;
+            // A type library that is not registered is no error.
+            std::string key = "TypeLib\\" + GuidText(la->guid) + "\\" + std::to_string(la->wMajorVerNum) + "." +
+                              std::to_string(la->wMinorVerNum);
+            HKEY h = nullptr;
+            bool registered = RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS;
+            if (h) RegCloseKey(h);
+            if (unregister && registered &&
+                FAILED(unregister(la->guid, la->wMajorVerNum, la->wMinorVerNum, la->lcid, la->syskind)))
+                ok = false;
+        }
+        tl->ReleaseTLibAttr(la);
+    }
+    for (const auto& [reg, other] : classes)
+        if (!ApplySteps(UnregisterSteps(reg, other))) return E_FAIL;
     return ok ? S_OK : E_FAIL;
 }

@@ -6,12 +6,68 @@
 # the prefix's own C: drive, and HOME/XDG folders (the recycle bin lives there)
 # point into the prefix's folder. zunda_wine refuses to run while Z: exists.
 
-ZUNDA_WINE=${ZUNDA_WINE:-/usr/lib/wine/wine64}
+#
+# Both builds: the prefix is always a 64-bit one (made by wine64, served by
+# the 64-bit wineserver) that runs 32-bit programs too. ZUNDA_ARCH (32 or 64)
+# says which DLL the current run tests; zunda_set_arch sets it and the loader
+# ZUNDA_WINE, and both are exported so that every hook started from a run
+# tests the same build. Started on its own, a run takes the architecture of
+# the DLL in the folder above its prefix (zunda_prefix <build>/wine).
+# With ZUNDA_ARCH=32, the bare system programs (regsvr32, cscript, wscript,
+# reg, ...) are the 32-bit ones of C:\windows\syswow64, as a 32-bit
+# installer or script host on 64-bit Windows would use them; registry
+# fixtures written by reg then land in the 32-bit view, where the 32-bit DLL
+# reads them.
+
+ZUNDA_WINE64=${ZUNDA_WINE64:-/usr/lib/wine/wine64}
+ZUNDA_WINE32=${ZUNDA_WINE32:-/usr/lib/wine/wine}
 ZUNDA_WINESERVER=${ZUNDA_WINESERVER:-/usr/lib/wine/wineserver64}
+zunda_arch_given=${ZUNDA_ARCH:+1}
+
+# zunda_set_arch 32|64
+zunda_set_arch() {
+    case $1 in
+        32) ZUNDA_ARCH=32 ZUNDA_WINE=$ZUNDA_WINE32 ;;
+        64) ZUNDA_ARCH=64 ZUNDA_WINE=$ZUNDA_WINE64 ;;
+        *) echo "zunda_set_arch: 32 or 64, not '$1'" >&2; return 1 ;;
+    esac
+    export ZUNDA_ARCH ZUNDA_WINE
+}
+zunda_set_arch "${ZUNDA_ARCH:-64}"
+
+# zunda_wine32_missing: prints why the 32-bit runtime cannot run here, or
+# nothing when it can. ZUNDA_NO_WINE32=1 counts as missing.
+zunda_wine32_missing() {
+    if [ "${ZUNDA_NO_WINE32:-}" = 1 ]; then
+        echo "ZUNDA_NO_WINE32=1 is set"
+    elif ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
+        local why
+        why=$(cat /tmp/zunda-wine32.reason 2>/dev/null)
+        echo "the 32-bit Wine runtime wine32:i386 is not installed: ${why:-scripts/setup.sh could not install it}"
+    elif [ ! -x "$ZUNDA_WINE32" ]; then
+        echo "the 32-bit Wine loader $ZUNDA_WINE32 is missing"
+    fi
+}
+
+# zunda_arch_of <file.dll|file.exe>: prints 32 or 64 from the PE header's machine field.
+zunda_arch_of() {
+    local pe machine
+    pe=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ') || return 1
+    [ -n "$pe" ] || return 1
+    machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$1" | tr -d ' ')
+    case $machine in
+        014c) echo 32 ;;
+        8664) echo 64 ;;
+        *) echo "zunda_arch_of: $1 is no i386 or x86-64 image" >&2; return 1 ;;
+    esac
+}
 
 zunda_prefix() {
     local dir=$1
     mkdir -p "$dir"
+    if [ -z "$zunda_arch_given" ] && [ -f "$dir/../Zunda.dll" ]; then
+        zunda_set_arch "$(zunda_arch_of "$dir/../Zunda.dll")" || return 1
+    fi
     export WINEPREFIX="$(cd "$dir" && pwd)/prefix"
     export WINEDEBUG=${WINEDEBUG:--all}
     export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -23,7 +79,7 @@ zunda_prefix() {
     local attempt
     for attempt in 1 2; do
         [ -f "$WINEPREFIX/system.reg" ] && break
-        if "$ZUNDA_WINE" wineboot -i >/dev/null 2>&1; then
+        if "$ZUNDA_WINE64" wineboot -i >/dev/null 2>&1; then
             "$ZUNDA_WINESERVER" -w
             break
         fi
@@ -50,12 +106,20 @@ zunda_wine() {
     local cwd=$1; shift
     zunda_drop_z || return 1
     mkdir -p "$ZUNDA_C/$cwd"
-    (cd "$ZUNDA_C/$cwd" && "$ZUNDA_WINE" "$@")
+    local program=$1; shift
+    if [ "$ZUNDA_ARCH" = 32 ]; then
+        case $program in
+            */*|*\\*|*:*) ;;
+            *) [ -f "$ZUNDA_C/windows/syswow64/${program%.exe}.exe" ] &&
+                   program="C:\\windows\\syswow64\\${program%.exe}.exe" ;;
+        esac
+    fi
+    (cd "$ZUNDA_C/$cwd" && "$ZUNDA_WINE" "$program" "$@")
 }
 
 zunda_wine_wait() { "$ZUNDA_WINESERVER" -w; }
 
-# zunda_test_program <win64-build-dir>: puts that build's DLL and test program
+# zunda_test_program <win-build-dir>: puts that build's DLL and test program
 # into C:\zunda of the current prefix, so every run, also an extra run started
 # on its own, tests the current build.
 zunda_test_program() {

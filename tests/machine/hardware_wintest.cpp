@@ -101,14 +101,17 @@ long Saturated(unsigned long long v) { return static_cast<long>(v > 0xFFFFFFFFul
 TEST(MxMemoryTest, FiguresAreTheSystemsSaturatedTo32Bits) {
     ComPtr<IMxMemory> mem = Create<IMxMemory>(CLSID_MxMemory);
     ASSERT_TRUE(mem);
-    MEMORYSTATUS m = {};
+    // The 64-bit figures: GlobalMemoryStatus caps them at 2 GiB in a 32-bit
+    // process that is not large-address aware (as this test program), where
+    // the 32-bit DLL reports what the 64-bit one does.
+    MEMORYSTATUSEX m = {};
     m.dwLength = sizeof(m);
-    GlobalMemoryStatus(&m);
+    ASSERT_TRUE(GlobalMemoryStatusEx(&m));
     SYSTEM_INFO si = {};
     GetSystemInfo(&si);
-    EXPECT_EQ(Read(mem.Get(), &IMxMemory::get_iPhysicalTotal), Saturated(m.dwTotalPhys));
-    EXPECT_EQ(Read(mem.Get(), &IMxMemory::get_iVirtualTotal), Saturated(m.dwTotalVirtual));
-    EXPECT_EQ(Read(mem.Get(), &IMxMemory::get_iPageFileTotal), Saturated(m.dwTotalPageFile));
+    EXPECT_EQ(Read(mem.Get(), &IMxMemory::get_iPhysicalTotal), Saturated(m.ullTotalPhys));
+    EXPECT_EQ(Read(mem.Get(), &IMxMemory::get_iVirtualTotal), Saturated(m.ullTotalVirtual));
+    EXPECT_EQ(Read(mem.Get(), &IMxMemory::get_iPageFileTotal), Saturated(m.ullTotalPageFile));
     EXPECT_EQ(Read(mem.Get(), &IMxMemory::get_iPageSize), static_cast<long>(si.dwPageSize));
     EXPECT_EQ(Read(mem.Get(), &IMxMemory::get_iAllocGranularity), static_cast<long>(si.dwAllocationGranularity));
     EXPECT_EQ(Read(mem.Get(), &IMxMemory::get_iMinAppAddress),
@@ -120,15 +123,15 @@ TEST(MxMemoryTest, FiguresAreTheSystemsSaturatedTo32Bits) {
     EXPECT_LE(load, 100);
     // Free figures move; they stay within their totals where both fit.
     const long physFree = Read(mem.Get(), &IMxMemory::get_iPhysicalFree);
-    if (m.dwTotalPhys <= 0x7FFFFFFF) {
-        EXPECT_LE(physFree, static_cast<long>(m.dwTotalPhys));
+    if (m.ullTotalPhys <= 0x7FFFFFFF) {
+        EXPECT_LE(physFree, static_cast<long>(m.ullTotalPhys));
     }
     // What a script sees late-bound.
     ComPtr<IDispatch> d = mem.As<IDispatch>();
     CallResult r = PropGet(d.Get(), L"iPhysicalTotal");
     ASSERT_EQ(r.hr, S_OK);
     EXPECT_EQ(r.value.vt, VT_I4);
-    EXPECT_EQ(r.value.lVal, Saturated(m.dwTotalPhys));
+    EXPECT_EQ(r.value.lVal, Saturated(m.ullTotalPhys));
 }
 
 class MxDriveTest : public ::testing::Test {

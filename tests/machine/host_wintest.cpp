@@ -153,14 +153,31 @@ TEST(MachineVersion, FamilyAndPathsFollowTheVersionSetForThisProgram) {
     EXPECT_EQ(Read(m.Get(), &IMxMachine::get_boIsNT), nt ? VARIANT_TRUE : VARIANT_FALSE);
     EXPECT_EQ(Read(m.Get(), &IMxMachine::get_tyNTProductType), nt ? tptWorkstation : tptUnknown);
     EXPECT_EQ(Read(m.Get(), &IMxMachine::get_boIsUserAdministrator), nt ? VARIANT_TRUE : VARIANT_FALSE);
-    // Windows 9x takes the BIOS strings from low memory; where that memory is
-    // not mapped (as here) they are empty, and the host process lives on.
+    // Windows 9x takes the BIOS strings from low memory. A 64-bit process has
+    // nothing mapped there: they are empty, and the host process lives on. A
+    // 32-bit one under Wine has the emulated BIOS area there, as Windows 9x
+    // had the real one: they are the texts found at those addresses.
     const std::wstring biosName = ReadText(m.Get(), &IMxMachine::get_wstrBIOSName);
     const std::wstring biosDate = ReadText(m.Get(), &IMxMachine::get_wstrBIOSDate);
     if (!nt) {
-        EXPECT_EQ(biosName, L"");
-        EXPECT_EQ(biosDate, L"");
-        EXPECT_EQ(ReadText(m.Get(), &IMxMachine::get_wstrBIOSCopyright), L"");
+        auto lowMemory = [](std::uintptr_t address, size_t bound) {
+            std::wstring text;
+            char c = 0;
+            SIZE_T got = 0;
+            for (size_t i = 0; i < bound; ++i) {
+                if (!ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<const void*>(address + i), &c, 1, &got) ||
+                    got != 1 || c == 0)
+                    break;
+                text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+            }
+            return text;
+        };
+        EXPECT_EQ(biosName, lowMemory(0xFE061, 0xFE091 - 0xFE061));
+        EXPECT_EQ(biosDate, lowMemory(0xFFFF5, 8));
+        EXPECT_EQ(ReadText(m.Get(), &IMxMachine::get_wstrBIOSCopyright), lowMemory(0xFE091, 255));
+        if (sizeof(void*) == 8) {
+            EXPECT_EQ(biosDate, L"");
+        }
     }
     EXPECT_EQ(ReadText(m.Get(), &IMxMachine::get_wstrBIOSExtendedInfo), L"");
     // The product data come from the family's key.

@@ -3,7 +3,7 @@
 # the CPUID device), memory (meminfo), drive C: (df of the prefix's C:
 # folder), names and up time. The figures are read here, outside Wine, and
 # handed to the test program in its environment.
-# Usage: wine-host.sh <win64-build-dir>
+# Usage: wine-host.sh <win-build-dir>
 set -u
 build=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)

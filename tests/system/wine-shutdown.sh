@@ -3,7 +3,7 @@
 # ExitWindowsEx ends every process of that prefix (and only of that prefix).
 # Passes when the call reported no failure or the script was ended by it, and
 # the prefix's processes are gone afterwards. The prefix is removed again.
-# Usage: wine-shutdown.sh <win64-build-dir>
+# Usage: wine-shutdown.sh <win-build-dir>
 set -u
 build=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)

@@ -4,7 +4,7 @@
 # takes the locale from LANG and rewrites the user's International settings
 # when LANG changes, so the settings are written after choosing LANG, in
 # every run. The user's settings are restored afterwards.
-# Usage: wine-date-locales.sh <win64-build-dir>
+# Usage: wine-date-locales.sh <win-build-dir>
 set -u
 build=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
