@@ -21,7 +21,8 @@ constexpr size_t kDeviceName = 0, kSpecVersion = 32, kDriverVersion = 34, kSize 
                  kYResolution = 64, kTTOption = 66, kCollate = 68, kFormName = 70, kLogPixels = 102,
                  kBitsPerPel = 104, kPelsWidth = 108, kPelsHeight = 112, kDisplayFlags = 116,
                  kDisplayFrequency = 120, kICMMethod = 124, kICMIntent = 128, kMediaType = 132,
-                 kDitherType = 136, kPanningWidth = 148, kPanningHeight = 152;
+                 kDitherType = 136, kICCManufacturer = 140, kICCModel = 144, kPanningWidth = 148, kPanningHeight = 152;
+// dmICCManufacturer and dmICCModel are the older names of dmReserved1 and dmReserved2.
 constexpr size_t kFullSize = 156;
 }  // namespace dm
 
