@@ -201,6 +201,9 @@ TEST(DevModeBuffer, FieldsAreReadAtTheirOffsetsWithTheirWidths) {
     Put16(b, dm::kPrintQuality, 600);
     Put16(b, dm::kLogPixels, 0xFFFF);
     Put32(b, dm::kPanningHeight, 77);
+    Put32(b, 140, 0x4D58);  // dmICCManufacturer: the structure's dmReserved1
+    Put32(b, 144, 0xFFFFFFFFu);
+    Put32(b, 148, 12);
     const DevMode d(b);
     EXPECT_TRUE(d.Present());
     EXPECT_EQ(*d.Text32(dm::kDeviceName), "A Printer Name That Is Too Long ");
@@ -212,6 +215,9 @@ TEST(DevModeBuffer, FieldsAreReadAtTheirOffsetsWithTheirWidths) {
     EXPECT_EQ(DecodeQuality(d.I16(dm::kPrintQuality)).text, "600");
     EXPECT_EQ(*d.U16(dm::kLogPixels), 0xFFFF);
     EXPECT_EQ(*d.U32(dm::kPanningHeight), 77u);
+    EXPECT_EQ(*d.U32(dm::kICCManufacturer), 0x4D58u);
+    EXPECT_EQ(*d.U32(dm::kICCModel), 0xFFFFFFFFu);
+    EXPECT_EQ(*d.U32(dm::kPanningWidth), 12u);
 }
 
 TEST(DevModeBuffer, FieldsBeyondTheDeclaredOrStoredSizeReadAsNoDeviceMode) {

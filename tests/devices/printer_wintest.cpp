@@ -167,6 +167,47 @@ TEST(PrinterSetup, CreatesTheTestPrinters) {
 
 std::wstring Wide(const char* s) { return std::wstring(s, s + std::strlen(s)); }
 
+// Objects of several apartments share the list and the current printer.
+DWORD WINAPI PrinterWorker(void* arg) {
+    const bool sta = arg != nullptr;
+    CoInitializeEx(nullptr, sta ? COINIT_APARTMENTTHREADED : COINIT_MULTITHREADED);
+    DWORD bad = 0;
+    {
+        ComPtr<IMxPrinter> p;
+        if (FAILED(CoCreateInstance(CLSID_MxPrinter, nullptr, CLSCTX_INPROC_SERVER, IID_IMxPrinter,
+                                    reinterpret_cast<void**>(p.Put()))))
+            bad = 1000;
+        for (int i = 0; p && i < 60; ++i) {
+            long index = -2, count = 0;
+            if (FAILED(p->put_iPrinterIndex(i % 3 - 1))) ++bad;
+            if (FAILED(p->get_iPrinterIndex(&index)) || index < 0 || index > 1) ++bad;
+            if (FAILED(p->get_iPrinterCount(&count)) || count != 2) ++bad;
+            IMxStringlist* list = nullptr;
+            if (FAILED(p->get_strlPrinters(&list)) || !list) ++bad;
+            if (list) list->Release();
+        }
+    }
+    CoUninitialize();
+    return bad;
+}
+
+TEST(MxPrinterFixture, ObjectsOfSeveralThreadsShareTheListSafely) {
+    const char* family = std::getenv("ZUNDA_PRINTER_FIXTURE");
+    if (!family || std::string(family) != "nt") GTEST_SKIP() << "runs in wine-printers.sh";
+    HANDLE threads[4];
+    for (int i = 0; i < 4; ++i)
+        threads[i] = CreateThread(nullptr, 0, PrinterWorker, i % 2 ? reinterpret_cast<void*>(1) : nullptr, 0, nullptr);
+    WaitForMultipleObjects(4, threads, TRUE, INFINITE);
+    for (HANDLE t : threads) {
+        DWORD code = 99;
+        GetExitCodeThread(t, &code);
+        EXPECT_EQ(code, 0u);
+        CloseHandle(t);
+    }
+    ComPtr<IMxPrinter> p = Create<IMxPrinter>(CLSID_MxPrinter);
+    ASSERT_EQ(p->put_iPrinterIndex(-1), S_OK);
+}
+
 TEST(MxPrinterFixture, ReadsTheStoredSettingsOfTheDefaultPrinter) {
     const char* family = std::getenv("ZUNDA_PRINTER_FIXTURE");
     if (!family || std::string(family) != "nt") GTEST_SKIP() << "runs in wine-printers.sh";
