@@ -313,6 +313,21 @@ TEST(PrinterList, DefaultComesFromTheSpoolerOrTheProfileAndIndexesAreClamped) {
     EXPECT_EQ(p.Resolve(s, error), 0);
 }
 
+TEST(PrinterList, LongNamesAndPortsAreKeptWhole) {
+    const std::string name(300, 'N');
+    const std::string port = std::string(200, 'P') + ":";
+    FakeSpooler s;
+    s.printers = {{"Short", "LPT1:"}, {name, port + "," + port}};
+    s.profile = name + ",winspool," + port;
+    PrintSystem p;
+    p.Ensure(s, false);
+    ASSERT_EQ(p.Count(), 3);
+    EXPECT_EQ(p.Entries()[1].text, name + " an " + port);
+    EXPECT_EQ(p.Entries()[2].device, name);
+    std::string error;
+    EXPECT_EQ(p.Resolve(s, error), 1);
+}
+
 TEST(PrinterList, NoPrinterOrNoUsableDefaultGivesMinusOneAndTheReason) {
     FakeSpooler s;
     PrintSystem p;
