@@ -168,7 +168,7 @@ TEST(PrinterSetup, CreatesTheTestPrinters) {
 std::wstring Wide(const char* s) { return std::wstring(s, s + std::strlen(s)); }
 
 // Objects of several apartments (one thread each) share the list and the current printer.
-DWORD WINAPI PrinterWorker(void*) {
+DWORD WINAPI PrinterWorker(void* start) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     DWORD bad = 0;
     {
@@ -176,6 +176,7 @@ DWORD WINAPI PrinterWorker(void*) {
         if (FAILED(CoCreateInstance(CLSID_MxPrinter, nullptr, CLSCTX_INPROC_SERVER, IID_IMxPrinter,
                                     reinterpret_cast<void**>(p.Put()))))
             bad = 1000;
+        WaitForSingleObject(static_cast<HANDLE>(start), INFINITE);  // first uses at the same moment
         for (int i = 0; p && i < 60; ++i) {
             long index = -2, count = 0;
             if (FAILED(p->put_iPrinterIndex(i % 3 - 1))) ++bad;
@@ -193,10 +194,13 @@ DWORD WINAPI PrinterWorker(void*) {
 TEST(MxPrinterFixture, ObjectsOfSeveralThreadsShareTheListSafely) {
     const char* family = std::getenv("ZUNDA_PRINTER_FIXTURE");
     if (!family || std::string(family) != "nt") GTEST_SKIP() << "runs in wine-printers.sh";
-    HANDLE threads[4];
-    for (int i = 0; i < 4; ++i)
-        threads[i] = CreateThread(nullptr, 0, PrinterWorker, nullptr, 0, nullptr);
-    WaitForMultipleObjects(4, threads, TRUE, INFINITE);
+    HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE threads[8];
+    for (HANDLE& t : threads) t = CreateThread(nullptr, 0, PrinterWorker, start, 0, nullptr);
+    Sleep(300);
+    SetEvent(start);
+    WaitForMultipleObjects(8, threads, TRUE, INFINITE);
+    CloseHandle(start);
     for (HANDLE t : threads) {
         DWORD code = 99;
         GetExitCodeThread(t, &code);
