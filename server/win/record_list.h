@@ -43,6 +43,11 @@ public:
         if (p) p->AddRef();
         return p;
     }
+    // Replaces the record at a zero-based position.
+    void Set(long index, ComPtr<I> record) {
+        if (!ListIndexValid(index, items_.size())) ThrowListIndex(index);
+        items_[static_cast<size_t>(index)] = std::move(record);
+    }
     // A new reference to the first record the predicate accepts, or null.
     template <class Pred>
     I* Find(Pred&& match) const {

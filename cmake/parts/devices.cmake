@@ -1,0 +1,10 @@
+# Benchmark of the device tree walk (run by bench/run-device-bench.sh, not by the tests).
+if(WIN32)
+  add_executable(device_bench EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/device_bench.cpp ${GEN}/Zunda_i.c)
+  target_include_directories(device_bench PRIVATE ${GEN})
+  target_compile_definitions(device_bench PRIVATE ${ZUNDA_WIN_DEFS})
+  target_compile_options(device_bench PRIVATE -O2 $<$<COMPILE_LANGUAGE:CXX>:${ZUNDA_WARNINGS}>)
+  target_link_libraries(device_bench PRIVATE ole32 oleaut32 uuid advapi32 shlwapi)
+  target_link_options(device_bench PRIVATE ${ZUNDA_STATIC_RUNTIME})
+  add_dependencies(device_bench zunda_idl)
+endif()
