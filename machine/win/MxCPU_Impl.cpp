@@ -2,9 +2,8 @@
 // the object is created and whenever a client asks again.
 #include "machine/core/cpu.h"
 #include "machine/win/cpu_x86.h"
+#include "server/win/flag_record.h"
 #include "server/win/frame.h"
-
-#include <cstring>
 
 namespace zunda {
 namespace {
@@ -81,14 +80,7 @@ public:
         return Get(out, [&] { return ToVariantBool(info_.fdivBug); });
     }
     STDMETHODIMP get_rcFeatures(Rec_CPU_Features* out) override {
-        return Get(out, [&] {
-            static_assert(sizeof(Rec_CPU_Features) == machine::kFeatureCount * sizeof(VARIANT_BOOL));
-            VARIANT_BOOL fields[machine::kFeatureCount];
-            for (int i = 0; i < machine::kFeatureCount; ++i) fields[i] = ToVariantBool(info_.features[i]);
-            Rec_CPU_Features rec;
-            std::memcpy(&rec, fields, sizeof(rec));
-            return rec;
-        });
+        return Get(out, [&] { return FlagRecord<Rec_CPU_Features>(info_.features); });
     }
 
 private:
