@@ -4,9 +4,9 @@
 // and OnError, and gives the core the system's files, clock and debugger.
 #include "files/core/audit_log.h"
 #include "files/win/str_tools_com.h"
-#include "files/win/win32_file.h"
 #include "server/core/failure.h"
 #include "server/win/frame.h"
+#include "server/win/win32_file.h"
 
 namespace zunda {
 
