@@ -2,10 +2,10 @@
 // StringList; this class converts texts at the interface, reads and writes
 // files and byte arrays, and fires OnChange after every change.
 #include "collections/core/stringlist.h"
-#include "collections/win/byte_variant.h"
 #include "collections/win/list_locale_win32.h"
-#include "files/win/win32_file.h"
+#include "server/win/byte_variant.h"
 #include "server/win/frame.h"
+#include "server/win/win32_file.h"
 
 namespace zunda {
 

@@ -11,35 +11,35 @@ public:
     static constexpr ClassInfo kInfo{&CLSID_MxDeviceRecord, &IID_IMxDeviceRecord, nullptr, L"Zunda.MxDeviceRecord",
                                      nullptr, ErrorEvent::None, false};
 
-    STDMETHODIMP get_wstrClassName(BSTR* v) override { return Text(v, r_.className); }
+    STDMETHODIMP get_wstrClassName(BSTR* v) override { return GetText(v, r_.className); }
     STDMETHODIMP put_wstrClassName(BSTR v) override { return SetText(r_.className, v); }
-    STDMETHODIMP get_wstrClassDesc(BSTR* v) override { return Text(v, r_.classDesc); }
+    STDMETHODIMP get_wstrClassDesc(BSTR* v) override { return GetText(v, r_.classDesc); }
     STDMETHODIMP put_wstrClassDesc(BSTR v) override { return SetText(r_.classDesc, v); }
-    STDMETHODIMP get_wstrClassIcon(BSTR* v) override { return Text(v, r_.classIcon); }
+    STDMETHODIMP get_wstrClassIcon(BSTR* v) override { return GetText(v, r_.classIcon); }
     STDMETHODIMP put_wstrClassIcon(BSTR v) override { return SetText(r_.classIcon, v); }
-    STDMETHODIMP get_wstrFriendlyName(BSTR* v) override { return Text(v, r_.friendlyName); }
+    STDMETHODIMP get_wstrFriendlyName(BSTR* v) override { return GetText(v, r_.friendlyName); }
     STDMETHODIMP put_wstrFriendlyName(BSTR v) override { return SetText(r_.friendlyName, v); }
-    STDMETHODIMP get_wstrDescription(BSTR* v) override { return Text(v, r_.description); }
+    STDMETHODIMP get_wstrDescription(BSTR* v) override { return GetText(v, r_.description); }
     STDMETHODIMP put_wstrDescription(BSTR v) override { return SetText(r_.description, v); }
-    STDMETHODIMP get_wstrGUID(BSTR* v) override { return Text(v, r_.guid); }
+    STDMETHODIMP get_wstrGUID(BSTR* v) override { return GetText(v, r_.guid); }
     STDMETHODIMP put_wstrGUID(BSTR v) override { return SetText(r_.guid, v); }
-    STDMETHODIMP get_wstrManufacturer(BSTR* v) override { return Text(v, r_.manufacturer); }
+    STDMETHODIMP get_wstrManufacturer(BSTR* v) override { return GetText(v, r_.manufacturer); }
     STDMETHODIMP put_wstrManufacturer(BSTR v) override { return SetText(r_.manufacturer, v); }
-    STDMETHODIMP get_wstrLocation(BSTR* v) override { return Text(v, r_.location); }
+    STDMETHODIMP get_wstrLocation(BSTR* v) override { return GetText(v, r_.location); }
     STDMETHODIMP put_wstrLocation(BSTR v) override { return SetText(r_.location, v); }
-    STDMETHODIMP get_wstrHardwareID(BSTR* v) override { return Text(v, r_.hardwareId); }
+    STDMETHODIMP get_wstrHardwareID(BSTR* v) override { return GetText(v, r_.hardwareId); }
     STDMETHODIMP put_wstrHardwareID(BSTR v) override { return SetText(r_.hardwareId, v); }
-    STDMETHODIMP get_wstrDriverDate(BSTR* v) override { return Text(v, r_.driverDate); }
+    STDMETHODIMP get_wstrDriverDate(BSTR* v) override { return GetText(v, r_.driverDate); }
     STDMETHODIMP put_wstrDriverDate(BSTR v) override { return SetText(r_.driverDate, v); }
-    STDMETHODIMP get_wstrDriverVersion(BSTR* v) override { return Text(v, r_.driverVersion); }
+    STDMETHODIMP get_wstrDriverVersion(BSTR* v) override { return GetText(v, r_.driverVersion); }
     STDMETHODIMP put_wstrDriverVersion(BSTR v) override { return SetText(r_.driverVersion, v); }
-    STDMETHODIMP get_wstrDriverProvider(BSTR* v) override { return Text(v, r_.driverProvider); }
+    STDMETHODIMP get_wstrDriverProvider(BSTR* v) override { return GetText(v, r_.driverProvider); }
     STDMETHODIMP put_wstrDriverProvider(BSTR v) override { return SetText(r_.driverProvider, v); }
-    STDMETHODIMP get_wstrService(BSTR* v) override { return Text(v, r_.service); }
+    STDMETHODIMP get_wstrService(BSTR* v) override { return GetText(v, r_.service); }
     STDMETHODIMP put_wstrService(BSTR v) override { return SetText(r_.service, v); }
-    STDMETHODIMP get_wstrServiceName(BSTR* v) override { return Text(v, r_.serviceName); }
+    STDMETHODIMP get_wstrServiceName(BSTR* v) override { return GetText(v, r_.serviceName); }
     STDMETHODIMP put_wstrServiceName(BSTR v) override { return SetText(r_.serviceName, v); }
-    STDMETHODIMP get_wstrServiceGroup(BSTR* v) override { return Text(v, r_.serviceGroup); }
+    STDMETHODIMP get_wstrServiceGroup(BSTR* v) override { return GetText(v, r_.serviceGroup); }
     STDMETHODIMP put_wstrServiceGroup(BSTR v) override { return SetText(r_.serviceGroup, v); }
     STDMETHODIMP get_iServiceType(long* v) override {
         return Get(v, [&] { return static_cast<long>(r_.serviceType); });
@@ -48,7 +48,7 @@ public:
         if (writeable_) r_.serviceType = static_cast<std::int32_t>(v);
         return S_OK;
     }
-    STDMETHODIMP get_wstrRegKey(BSTR* v) override { return Text(v, r_.regKey); }
+    STDMETHODIMP get_wstrRegKey(BSTR* v) override { return GetText(v, r_.regKey); }
     STDMETHODIMP put_wstrRegKey(BSTR v) override { return SetText(r_.regKey, v); }
     STDMETHODIMP get_tyDeviceClass(TYP_DeviceClass* v) override {
         return Get(v, [&] { return static_cast<TYP_DeviceClass>(r_.deviceClass); });
@@ -57,7 +57,7 @@ public:
         if (writeable_) r_.deviceClass = static_cast<int>(v);
         return S_OK;
     }
-    STDMETHODIMP get_wstrDeviceClass(BSTR* v) override { return Text(v, devices::ClassNameOf(r_.deviceClass)); }
+    STDMETHODIMP get_wstrDeviceClass(BSTR* v) override { return GetText(v, devices::ClassNameOf(r_.deviceClass)); }
     STDMETHODIMP put_wstrDeviceClass(BSTR) override { return S_OK; }
     STDMETHODIMP get_boWriteable(VARIANT_BOOL* v) override {
         return Get(v, [&] { return ToVariantBool(writeable_); });
@@ -98,9 +98,6 @@ public:
     }
 
 private:
-    HRESULT Text(BSTR* out, const std::string& value) {
-        return Get(out, [&] { return Bstr::FromAnsi(value); });
-    }
     HRESULT SetText(std::string& field, BSTR value) {
         return Call([&] {
             if (writeable_) field = ToAnsi(value);

@@ -1,6 +1,7 @@
 #include "devices/win/printer_win32.h"
 
 #include "server/win/com_util.h"
+#include "server/win/lock.h"
 
 #include <vector>
 
@@ -25,17 +26,15 @@ bool Enumerate(DWORD flags, DWORD level, std::vector<BYTE>& buffer, DWORD& count
 
 std::string Text(const char* s) { return s ? std::string(s) : std::string(); }
 
-struct Guard {
-    CRITICAL_SECTION section;
+struct Shared {
     devices::PrintSystem system;
     Win32Spooler spooler;
-    Guard() { InitializeCriticalSection(&section); }
 };
 
-Guard& TheGuard() {
-    static Guard* guard = new Guard();  // lives as long as the process
-    return *guard;
-}
+// The lock is ready before any object exists; the list lives as long as the
+// process and is made by the first thread that holds the lock.
+constinit CriticalSection g_printersLock;
+Shared* g_printers = nullptr;
 
 }  // namespace
 
@@ -82,13 +81,10 @@ bool SystemIsNT() {
     return v.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
-SharedPrinters::SharedPrinters() {
-    Guard& g = TheGuard();
-    EnterCriticalSection(&g.section);
-    system_ = &g.system;
-    spooler_ = &g.spooler;
+SharedPrinters::SharedPrinters() : hold_(g_printersLock) {
+    if (!g_printers) g_printers = new Shared();
+    system_ = &g_printers->system;
+    spooler_ = &g_printers->spooler;
 }
-
-SharedPrinters::~SharedPrinters() { LeaveCriticalSection(&TheGuard().section); }
 
 }  // namespace zunda

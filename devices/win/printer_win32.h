@@ -4,6 +4,7 @@
 #pragma once
 
 #include "devices/core/printer_list.h"
+#include "server/win/lock.h"
 
 #include <windows.h>
 
@@ -25,13 +26,13 @@ bool SystemIsNT();
 class SharedPrinters {
 public:
     SharedPrinters();
-    ~SharedPrinters();
     SharedPrinters(const SharedPrinters&) = delete;
     SharedPrinters& operator=(const SharedPrinters&) = delete;
     devices::PrintSystem& System() { return *system_; }
     devices::Spooler& Spooler() { return *spooler_; }
 
 private:
+    ScopedLock hold_;
     devices::PrintSystem* system_;
     devices::Spooler* spooler_;
 };

@@ -4,9 +4,9 @@
 // and OnError, and gives the core the system's files, clock and debugger.
 #include "files/core/audit_log.h"
 #include "files/win/str_tools_com.h"
-#include "files/win/win32_file.h"
 #include "server/core/failure.h"
 #include "server/win/frame.h"
+#include "server/win/win32_file.h"
 
 namespace zunda {
 
@@ -77,7 +77,7 @@ public:
 
     void Initialize() { tools_.Create(); }
 
-    STDMETHODIMP get_fiFilename(TFilename* Value) override { return Text(Value, log_.fileName); }
+    STDMETHODIMP get_fiFilename(TFilename* Value) override { return GetText(Value, log_.fileName); }
     STDMETHODIMP put_fiFilename(TFilename Value) override {
         return Call([&] {
             // A name that does not convert exactly or is too long is kept for
@@ -94,9 +94,9 @@ public:
             fileNameProblem_ = std::move(problem);
         });
     }
-    STDMETHODIMP get_wstrUsername(BSTR* Value) override { return Text(Value, log_.user); }
+    STDMETHODIMP get_wstrUsername(BSTR* Value) override { return GetText(Value, log_.user); }
     STDMETHODIMP put_wstrUsername(BSTR Value) override { return Store(log_.user, Value); }
-    STDMETHODIMP get_wstrProgram(BSTR* Value) override { return Text(Value, log_.program); }
+    STDMETHODIMP get_wstrProgram(BSTR* Value) override { return GetText(Value, log_.program); }
     STDMETHODIMP put_wstrProgram(BSTR Value) override { return Store(log_.program, Value); }
     STDMETHODIMP get_boDisableEvent(VARIANT_BOOL* Value) override {
         return Get(Value, [&] { return ToVariantBool(log_.disableEvent); });
@@ -112,7 +112,7 @@ public:
         log_.debugOutput = Value != VARIANT_FALSE;
         return S_OK;
     }
-    STDMETHODIMP get_wstrSeperator(BSTR* Value) override { return Text(Value, log_.separator); }
+    STDMETHODIMP get_wstrSeperator(BSTR* Value) override { return GetText(Value, log_.separator); }
     STDMETHODIMP put_wstrSeperator(BSTR Value) override {
         return GuardedVoid("wstrSeperator", [&] {
             std::string separator = ToAnsi(Value);
@@ -129,7 +129,7 @@ public:
         maxFileSize_ = Value;
         return S_OK;
     }
-    STDMETHODIMP get_wstrHeader(BSTR* Value) override { return Text(Value, log_.header); }
+    STDMETHODIMP get_wstrHeader(BSTR* Value) override { return GetText(Value, log_.header); }
     STDMETHODIMP put_wstrHeader(BSTR Value) override { return Store(log_.header, Value); }
 
     STDMETHODIMP WriteLog(BSTR wstrTool, BSTR wstrProcedure, BSTR wstrMessage, TYP_LogFile tyTyp,
@@ -201,9 +201,6 @@ private:
         TMxAuditLogFile& owner_;
     };
 
-    HRESULT Text(BSTR* out, const std::string& value) {
-        return Get(out, [&] { return Bstr::FromAnsi(value); });
-    }
     HRESULT Store(std::string& field, BSTR value) {
         return Call([&] { field = ToAnsi(value); });
     }

@@ -3,16 +3,16 @@
 // empty files, recursive deletion, sizes and batch renaming. Most members
 // return their value directly; failures follow the error convention through
 // the frame's direct-result guard.
-#include "collections/win/byte_variant.h"
-#include "server/core/failure.h"
 #include "files/core/deltree.h"
 #include "files/core/line_reader.h"
 #include "files/core/path.h"
 #include "files/core/path_limits.h"
 #include "files/core/rename_batch.h"
 #include "files/win/str_tools_com.h"
-#include "files/win/win32_file.h"
+#include "server/core/failure.h"
+#include "server/win/byte_variant.h"
 #include "server/win/frame.h"
+#include "server/win/win32_file.h"
 
 #include <shellapi.h>
 

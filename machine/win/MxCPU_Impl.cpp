@@ -2,9 +2,8 @@
 // the object is created and whenever a client asks again.
 #include "machine/core/cpu.h"
 #include "machine/win/cpu_x86.h"
+#include "server/win/flag_record.h"
 #include "server/win/frame.h"
-
-#include <cstring>
 
 namespace zunda {
 namespace {
@@ -53,53 +52,40 @@ public:
         return Call([&] { Run(); });
     }
 
-    STDMETHODIMP get_wstrVendorReg(BSTR* out) override { return Text(out, info_.vendorReg); }
-    STDMETHODIMP get_wstrVendorIDReg(BSTR* out) override { return Text(out, info_.identifierReg); }
-    STDMETHODIMP get_wstrVendorCPUID(BSTR* out) override { return Text(out, info_.vendorString); }
-    STDMETHODIMP get_wstrVendor(BSTR* out) override { return Text(out, info_.vendorShort); }
-    STDMETHODIMP get_wstrVendorEx(BSTR* out) override { return Text(out, info_.vendorCompany); }
-    STDMETHODIMP get_wstrVendorID(BSTR* out) override { return Text(out, info_.modelName); }
-    STDMETHODIMP get_wstrSerialNumber(BSTR* out) override { return Text(out, info_.serialNumber); }
-    STDMETHODIMP get_wstrCodename(BSTR* out) override { return Text(out, info_.codeName); }
-    STDMETHODIMP get_wstrVendorIDCPUID(BSTR* out) override { return Text(out, info_.brandString); }
+    STDMETHODIMP get_wstrVendorReg(BSTR* out) override { return GetText(out, info_.vendorReg); }
+    STDMETHODIMP get_wstrVendorIDReg(BSTR* out) override { return GetText(out, info_.identifierReg); }
+    STDMETHODIMP get_wstrVendorCPUID(BSTR* out) override { return GetText(out, info_.vendorString); }
+    STDMETHODIMP get_wstrVendor(BSTR* out) override { return GetText(out, info_.vendorShort); }
+    STDMETHODIMP get_wstrVendorEx(BSTR* out) override { return GetText(out, info_.vendorCompany); }
+    STDMETHODIMP get_wstrVendorID(BSTR* out) override { return GetText(out, info_.modelName); }
+    STDMETHODIMP get_wstrSerialNumber(BSTR* out) override { return GetText(out, info_.serialNumber); }
+    STDMETHODIMP get_wstrCodename(BSTR* out) override { return GetText(out, info_.codeName); }
+    STDMETHODIMP get_wstrVendorIDCPUID(BSTR* out) override { return GetText(out, info_.brandString); }
 
-    STDMETHODIMP get_iTyp(long* out) override { return Number(out, info_.signature.type); }
-    STDMETHODIMP get_iLevel(long* out) override { return Number(out, info_.level); }
-    STDMETHODIMP get_iFrequency(long* out) override { return Number(out, info_.frequency); }
-    STDMETHODIMP get_iStepping(long* out) override { return Number(out, info_.signature.stepping); }
-    STDMETHODIMP get_iModel(long* out) override { return Number(out, info_.signature.model); }
-    STDMETHODIMP get_iFamily(long* out) override { return Number(out, info_.signature.family); }
-    STDMETHODIMP get_iBrand(long* out) override { return Number(out, info_.signature.brand); }
-    STDMETHODIMP get_iCPUVendor(long* out) override { return Number(out, info_.vendorIndex); }
-    STDMETHODIMP get_iTransistors(long* out) override { return Number(out, info_.transistors); }
-    STDMETHODIMP get_iL1Data(long* out) override { return Number(out, info_.caches.level1Data); }
-    STDMETHODIMP get_iL1Code(long* out) override { return Number(out, info_.caches.level1Code); }
-    STDMETHODIMP get_iLevel1(long* out) override { return Number(out, info_.caches.level1); }
-    STDMETHODIMP get_iLevel2(long* out) override { return Number(out, info_.caches.level2); }
+    STDMETHODIMP get_iTyp(long* out) override { return GetNumber(out, info_.signature.type); }
+    STDMETHODIMP get_iLevel(long* out) override { return GetNumber(out, info_.level); }
+    STDMETHODIMP get_iFrequency(long* out) override { return GetNumber(out, info_.frequency); }
+    STDMETHODIMP get_iStepping(long* out) override { return GetNumber(out, info_.signature.stepping); }
+    STDMETHODIMP get_iModel(long* out) override { return GetNumber(out, info_.signature.model); }
+    STDMETHODIMP get_iFamily(long* out) override { return GetNumber(out, info_.signature.family); }
+    STDMETHODIMP get_iBrand(long* out) override { return GetNumber(out, info_.signature.brand); }
+    STDMETHODIMP get_iCPUVendor(long* out) override { return GetNumber(out, info_.vendorIndex); }
+    STDMETHODIMP get_iTransistors(long* out) override { return GetNumber(out, info_.transistors); }
+    STDMETHODIMP get_iL1Data(long* out) override { return GetNumber(out, info_.caches.level1Data); }
+    STDMETHODIMP get_iL1Code(long* out) override { return GetNumber(out, info_.caches.level1Code); }
+    STDMETHODIMP get_iLevel1(long* out) override { return GetNumber(out, info_.caches.level1); }
+    STDMETHODIMP get_iLevel2(long* out) override { return GetNumber(out, info_.caches.level2); }
 
     STDMETHODIMP get_boFDIVBug(VARIANT_BOOL* out) override {
         return Get(out, [&] { return ToVariantBool(info_.fdivBug); });
     }
     STDMETHODIMP get_rcFeatures(Rec_CPU_Features* out) override {
-        return Get(out, [&] {
-            static_assert(sizeof(Rec_CPU_Features) == machine::kFeatureCount * sizeof(VARIANT_BOOL));
-            VARIANT_BOOL fields[machine::kFeatureCount];
-            for (int i = 0; i < machine::kFeatureCount; ++i) fields[i] = ToVariantBool(info_.features[i]);
-            Rec_CPU_Features rec;
-            std::memcpy(&rec, fields, sizeof(rec));
-            return rec;
-        });
+        return Get(out, [&] { return FlagRecord<Rec_CPU_Features>(info_.features); });
     }
 
 private:
     void Run() {
         machine::GetInfos(cpu_, info_, [&](const std::string& message) { ReportError("GetInfos", message); });
-    }
-    HRESULT Text(BSTR* out, const std::string& value) {
-        return Get(out, [&] { return Bstr::FromAnsi(value); });
-    }
-    HRESULT Number(long* out, std::int32_t value) {
-        return Get(out, [&] { return static_cast<long>(value); });
     }
 
     ComPtr<IMxUtils> utils_;

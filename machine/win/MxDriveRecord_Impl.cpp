@@ -11,16 +11,16 @@ public:
     static constexpr ClassInfo kInfo{&CLSID_MxDriveRecord, &IID_IMxDriveRecord, nullptr, L"Zunda.MxDriveRecord",
                                      nullptr, ErrorEvent::None, false};
 
-    STDMETHODIMP get_wstrVolumeLabel(BSTR* out) override { return Text(out, r_.label); }
-    STDMETHODIMP get_wstrSerialNumber(BSTR* out) override { return Text(out, r_.serialNumber); }
-    STDMETHODIMP get_wstrFileSystem(BSTR* out) override { return Text(out, r_.fileSystem); }
+    STDMETHODIMP get_wstrVolumeLabel(BSTR* out) override { return GetText(out, r_.label); }
+    STDMETHODIMP get_wstrSerialNumber(BSTR* out) override { return GetText(out, r_.serialNumber); }
+    STDMETHODIMP get_wstrFileSystem(BSTR* out) override { return GetText(out, r_.fileSystem); }
     STDMETHODIMP get_wstrDriveSign(BSTR* out) override {
-        return Text(out, r_.letter ? std::string(1, r_.letter) : std::string());
+        return GetText(out, r_.letter ? std::string(1, r_.letter) : std::string());
     }
-    STDMETHODIMP get_iFreeClusters(long* out) override { return Number(out, r_.geometry.freeClusters); }
-    STDMETHODIMP get_iTotalClusters(long* out) override { return Number(out, r_.geometry.totalClusters); }
-    STDMETHODIMP get_iSectorsPerCluster(long* out) override { return Number(out, r_.geometry.sectorsPerCluster); }
-    STDMETHODIMP get_iBytesPerSector(long* out) override { return Number(out, r_.geometry.bytesPerSector); }
+    STDMETHODIMP get_iFreeClusters(long* out) override { return GetNumber(out, r_.geometry.freeClusters); }
+    STDMETHODIMP get_iTotalClusters(long* out) override { return GetNumber(out, r_.geometry.totalClusters); }
+    STDMETHODIMP get_iSectorsPerCluster(long* out) override { return GetNumber(out, r_.geometry.sectorsPerCluster); }
+    STDMETHODIMP get_iBytesPerSector(long* out) override { return GetNumber(out, r_.geometry.bytesPerSector); }
     STDMETHODIMP get_iFreeSpace(unsigned __int64* out) override {
         return Get(out, [&] { return static_cast<unsigned __int64>(r_.freeSpace); });
     }
@@ -41,13 +41,6 @@ public:
     }
 
 private:
-    HRESULT Text(BSTR* out, const std::string& value) {
-        return Get(out, [&] { return Bstr::FromAnsi(value); });
-    }
-    HRESULT Number(long* out, std::uint32_t value) {
-        return Get(out, [&] { return static_cast<long>(value); });
-    }
-
     machine::DriveRecord r_;
 };
 

@@ -38,11 +38,25 @@ void Check(HRESULT hr) {
     if (FAILED(hr)) throw ComError(hr, SystemMessage(static_cast<DWORD>(hr)));
 }
 
+namespace {
+
+// UTF-16 to the system code page with the conversion flags given; false when
+// the system refuses them or the text. usedDefault (optional) tells whether
+// a character had no equivalent.
+bool Narrow(const wchar_t* text, int length, DWORD flags, std::string& out, BOOL* usedDefault) {
+    int n = WideCharToMultiByte(CP_ACP, flags, text, length, nullptr, 0, nullptr, usedDefault);
+    if (n <= 0) return false;
+    out.resize(static_cast<size_t>(n));
+    n = WideCharToMultiByte(CP_ACP, flags, text, length, out.data(), n, nullptr, usedDefault);
+    out.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return n > 0;
+}
+
+}  // namespace
+
 std::string ToAnsi(const wchar_t* text, size_t length) {
-    if (!text || length == 0) return std::string();
-    int n = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), out.data(), n, nullptr, nullptr);
+    std::string out;
+    if (text && length > 0) Narrow(text, static_cast<int>(length), 0, out, nullptr);
     return out;
 }
 
@@ -51,32 +65,16 @@ std::string ToAnsiName(const wchar_t* text, size_t length) {
     if (length > INT_MAX / 4) throw Failure("The name is too long.");
     const int in = static_cast<int>(length);
     BOOL usedDefault = FALSE;
-    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, in, nullptr, 0, nullptr, &usedDefault);
     std::string out;
-    if (n > 0) {
-        out.resize(static_cast<size_t>(n));
-        n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, in, out.data(), n, nullptr, &usedDefault);
-    } else {
+    if (!Narrow(text, in, WC_NO_BEST_FIT_CHARS, out, &usedDefault)) {
         // Code pages that take no flags (UTF-8 among them): the read-back
         // comparison below still tells whether the conversion was exact.
         usedDefault = FALSE;
-        n = WideCharToMultiByte(CP_ACP, 0, text, in, nullptr, 0, nullptr, nullptr);
-        if (n > 0) {
-            out.resize(static_cast<size_t>(n));
-            n = WideCharToMultiByte(CP_ACP, 0, text, in, out.data(), n, nullptr, nullptr);
-        }
+        if (!Narrow(text, in, 0, out, nullptr)) throw Failure(InexactNameMessage(ToAnsi(text, length)));
     }
-    if (n <= 0) throw Failure(InexactNameMessage(ToAnsi(text, length)));
-    out.resize(static_cast<size_t>(n));
-    std::u16string readBack;
-    int back = MultiByteToWideChar(CP_ACP, 0, out.data(), n, nullptr, 0);
-    if (back > 0) {
-        std::wstring wide(static_cast<size_t>(back), L'\0');
-        back = MultiByteToWideChar(CP_ACP, 0, out.data(), n, wide.data(), back);
-        readBack.assign(wide.begin(), wide.begin() + (back > 0 ? back : 0));
-    }
-    const std::u16string original(text, text + length);
-    if (!ConvertedExactly(original, readBack, usedDefault != FALSE)) throw Failure(InexactNameMessage(out));
+    const std::u16string_view original(reinterpret_cast<const char16_t*>(text), length);
+    if (!ConvertedExactly(original, U16View(Bstr::FromAnsi(out)), usedDefault != FALSE))
+        throw Failure(InexactNameMessage(out));
     return out;
 }
 

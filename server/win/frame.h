@@ -322,6 +322,17 @@ protected:
         return Call([&] { *out = TakeValue<T>(work()); });
     }
 
+    // A property that hands out one of the object's texts (8-bit, system
+    // code page) or numbers as it stands.
+    HRESULT GetText(BSTR* out, std::string_view ansi) noexcept {
+        return Get(out, [&] { return Bstr::FromAnsi(ansi); });
+    }
+    template <class N>
+    HRESULT GetNumber(long* out, N value) noexcept {
+        static_assert(std::is_integral_v<N>);
+        return Get(out, [&] { return static_cast<long>(value); });
+    }
+
     // A guarded member with an [out, retval] value: on failure the value is
     // `failure` and the error routine runs with `member`.
     template <class T, class F>

@@ -3,6 +3,7 @@
 
 #include "server/core/registration.h"
 #include "server/win/frame.h"
+#include "server/win/lock.h"
 
 #include <cstring>
 #include <utility>
@@ -14,7 +15,7 @@ namespace {
 HINSTANCE g_instance = nullptr;
 LONG g_objects = 0;
 LONG g_locks = 0;
-CRITICAL_SECTION g_lock;
+constinit CriticalSection g_lock;
 ITypeLib* g_typeLib = nullptr;
 
 struct FactoryEntry {
@@ -194,8 +195,8 @@ void ModuleObjectCreated() { InterlockedIncrement(&g_objects); }
 void ModuleObjectDestroyed() { InterlockedDecrement(&g_objects); }
 LONG ModuleObjectCount() { return g_objects; }
 
-ModuleLock::ModuleLock() { EnterCriticalSection(&g_lock); }
-ModuleLock::~ModuleLock() { LeaveCriticalSection(&g_lock); }
+ModuleLock::ModuleLock() { g_lock.Enter(); }
+ModuleLock::~ModuleLock() { g_lock.Leave(); }
 
 std::string ModulePath() {
     char path[MAX_PATH + 1] = {};
@@ -239,7 +240,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         g_instance = instance;
         DisableThreadLibraryCalls(instance);
-        InitializeCriticalSection(&g_lock);
         g_factories = new (std::nothrow) std::vector<ClassFactory*>();
         if (!g_factories) return FALSE;
         for (const FactoryEntry& e : FactoryTable()) g_factories->push_back(new ClassFactory(e));
@@ -251,7 +251,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
         }
         // The type library and type information are left to the process's
         // end: oleaut32 may already be gone when a process unloads us.
-        DeleteCriticalSection(&g_lock);
     }
     return TRUE;
 }

@@ -1,13 +1,12 @@
 // MxUtils: device capabilities, registry reads and writes on the client's
 // behalf, the DCOM settings, and shutting down or restarting Windows.
 #include "server/core/failure.h"
+#include "server/win/flag_record.h"
 #include "server/win/frame.h"
 #include "system/core/capabilities.h"
 #include "system/core/reg_values.h"
 #include "system/core/shutdown.h"
 #include "system/win/registry_win32.h"
-
-#include <cstring>
 
 namespace zunda {
 namespace {
@@ -37,18 +36,11 @@ std::uint32_t DeviceCaps(long handle, bool isDC, int index) {
     return static_cast<std::uint32_t>(GetDeviceCaps(dc.Get(), index));
 }
 
-// Fills a record made of VARIANT_BOOL fields in table order.
+// A capability record: one flag per field of the record, in table order.
 template <class Rec>
 Rec CapRecordOf(utils::CapRecord which, long handle, VARIANT_BOOL isDC) {
-    const utils::CapTable& table = utils::CapsOf(which);
-    static_assert(sizeof(Rec) % sizeof(VARIANT_BOOL) == 0);
-    if (table.masks.size() * sizeof(VARIANT_BOOL) != sizeof(Rec)) throw Failure("Capability table mismatch.");
-    const std::vector<bool> bits = utils::FillCaps(which, DeviceCaps(handle, isDC != 0, table.index));
-    VARIANT_BOOL fields[sizeof(Rec) / sizeof(VARIANT_BOOL)] = {};
-    for (size_t i = 0; i < bits.size(); ++i) fields[i] = ToVariantBool(bits[i]);
-    Rec out;
-    std::memcpy(&out, fields, sizeof(out));
-    return out;
+    const int index = utils::CapsOf(which).index;
+    return FlagRecord<Rec>(utils::FillCaps(which, DeviceCaps(handle, isDC != 0, index)));
 }
 
 class Win32Shutdown final : public utils::ShutdownSystem {

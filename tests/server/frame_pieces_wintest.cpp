@@ -1,9 +1,13 @@
 // The shared pieces every class is built from: the owned BSTR, the
-// system-error helper and the record list with its index message.
+// system-error helper, the record of flags and the record list with its
+// index message.
+#include "server/win/flag_record.h"
 #include "server/win/record_list.h"
 #include "tests/support/win/com_test.h"
 
+#include <array>
 #include <new>
+#include <vector>
 
 namespace zunda::test {
 namespace {
@@ -61,6 +65,22 @@ TEST(SystemError, ThrowsTheSystemMessageAfterTheContext) {
         EXPECT_EQ(std::string(e.what()), SystemMessage(ERROR_ACCESS_DENIED));
         EXPECT_FALSE(std::string(e.what()).empty());
     }
+}
+
+struct ThreeFlags {
+    VARIANT_BOOL a, b, c;
+};
+
+TEST(FlagRecord, FillsTheFieldsInOrderAndRefusesAnotherCount) {
+    const ThreeFlags r = FlagRecord<ThreeFlags>(std::vector<bool>{true, false, true});
+    EXPECT_EQ(r.a, VARIANT_TRUE);
+    EXPECT_EQ(r.b, VARIANT_FALSE);
+    EXPECT_EQ(r.c, VARIANT_TRUE);
+    const ThreeFlags f = FlagRecord<ThreeFlags>(std::array<bool, 3>{false, true, false});
+    EXPECT_EQ(f.a, VARIANT_FALSE);
+    EXPECT_EQ(f.b, VARIANT_TRUE);
+    EXPECT_THROW(FlagRecord<ThreeFlags>(std::vector<bool>{true, true}), Failure);
+    EXPECT_THROW(FlagRecord<ThreeFlags>(std::vector<bool>(4, true)), Failure);
 }
 
 // A record that notes when it is released for the last time.

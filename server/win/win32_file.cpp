@@ -1,4 +1,4 @@
-#include "files/win/win32_file.h"
+#include "server/win/win32_file.h"
 
 #include "files/core/path_limits.h"
 #include "server/core/failure.h"

@@ -1,4 +1,4 @@
-#include "collections/win/byte_variant.h"
+#include "server/win/byte_variant.h"
 
 #include "server/core/failure.h"
 

@@ -1,5 +1,6 @@
-// The string list's variant form: a one-dimensional byte array
-// (VT_ARRAY | VT_UI1, lower bound 0) holding the list's text.
+// Byte-array variants: a one-dimensional byte array (VT_ARRAY | VT_UI1,
+// lower bound 0): how the string list hands its text to clients, and how
+// clients pass bytes to the string list and the file utilities.
 #pragma once
 
 #include "server/win/com_util.h"
