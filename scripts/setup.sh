@@ -9,6 +9,7 @@ packages=(
     googletest
     # codec interoperability tests, benchmark and fuzzing
     liblhasa-dev lhasa zlib1g-dev clang libclang-rt-14-dev
+    jlha-utils
 )
 
 missing=()
