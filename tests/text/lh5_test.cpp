@@ -242,6 +242,16 @@ TEST(Lh5, ReadsStreamsOfAnotherEncoder) {
     }
 }
 
+TEST(Lh5, ParsesSmallerThanAnotherEncoder) {
+    // The same inputs as jlha's fixtures: our streams must not be larger.
+    for (const char* name : {"text", "run", "bytes", "far"}) {
+        SCOPED_TRACE(name);
+        const std::string input = ReadFixture(std::string(name) + ".in");
+        const std::string theirs = ReadFixture(std::string(name) + ".lh5");
+        EXPECT_LE(Compress(input).size(), theirs.size());
+    }
+}
+
 TEST(Lh5, ReadsHandMadeStreamsThatLhasaReadsToo) {
     Bits literals;
     TwoCodeBlock(literals, 4).Put(1, 0).Put(1, 1).Put(1, 0).Put(1, 0);  // A, match of 3, A, A

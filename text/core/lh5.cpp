@@ -370,12 +370,17 @@ private:
     std::array<std::uint16_t, kNP> pCode_{};
 };
 
-// Match search parameters (those of a middle compression level).
-constexpr unsigned kGoodLength = 8;   // a lazy match this long searches a quarter of the chain
-constexpr unsigned kMaxLazy = 16;     // a match this long is taken without looking one byte on
-constexpr unsigned kNiceLength = 128; // a match this long ends the search
-constexpr unsigned kMaxChain = 128;
-constexpr std::size_t kTooFar = 4096;  // a 3-byte match further back costs more than literals
+// Match search parameters. Every match, however long, is checked against
+// the match one byte on: in repetitive text (logs, tables) a longer match
+// often starts right after a long one. Chains are searched deeper while no
+// good match is known; the 8 KiB window keeps them short.
+constexpr unsigned kGoodLength = 32;  // a lazy match this long searches a quarter of the chain
+constexpr unsigned kMaxLazy = 256;    // a match this long is taken without looking one byte on
+constexpr unsigned kNiceLength = 256; // a match this long ends the search
+constexpr unsigned kMaxChain = 256;
+// A 3-byte match further back than this costs about as much as its three
+// literals (position code plus 10 or more extra bits), so literals are kept.
+constexpr std::size_t kTooFar = 1024;
 constexpr std::size_t kChainSize = 2 * kDicSize;
 
 unsigned MatchLength(const std::uint8_t* a, const std::uint8_t* b, unsigned limit) {
