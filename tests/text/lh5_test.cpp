@@ -186,6 +186,7 @@ TEST(Lh5, EveryStreamDecodesWithAnIndependentDecoder) {
         {"matches across the whole 8 KiB window", window + "middle" + window.substr(6)},
         {"text past the window, several blocks", WordText(300000, 2)},
         {"four-letter random text", RandomBytes(200000, 3, 4)},
+        {"text of 65535, 65536 and 65537 bytes (block boundaries)", WordText(65535, 7) + "|" + WordText(65536, 8) + "|" + WordText(65537, 9)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -195,6 +196,22 @@ TEST(Lh5, EveryStreamDecodesWithAnIndependentDecoder) {
         EXPECT_EQ(Decompress(packed), c.input);
         EXPECT_EQ(LhasaDecode(packed), c.input);
     }
+}
+
+TEST(Lh5, CopiesMatchesThatOverlapTheirOwnOutput) {
+    // Each period p repeats p random bytes, so matches copy from p bytes
+    // back, overlapping what they write; lengths vary with the breaks.
+    std::string input;
+    for (unsigned period = 1; period <= 20; ++period) {
+        const std::string unit = RandomBytes(period, 100 + period);
+        for (unsigned len = 3; len < 300; len += 1 + len / 4) {
+            for (unsigned k = 0; k < len; ++k) input += unit[k % period];
+            input += RandomBytes(2, period * 1000 + len);  // a break: the next run starts a new match
+        }
+    }
+    const std::string packed = Compress(input);
+    EXPECT_EQ(Decompress(packed), input);
+    EXPECT_EQ(LhasaDecode(packed), input);
 }
 
 TEST(Lh5, ShortInputGrowsButTheStreamIsComplete) {
@@ -222,6 +239,16 @@ TEST(Lh5, ReadsStreamsOfAnotherEncoder) {
         EXPECT_EQ(LengthOf(packed), input.size());
         EXPECT_EQ(Decompress(packed), input);
         EXPECT_EQ(LhasaDecode(packed), input);
+    }
+}
+
+TEST(Lh5, ParsesSmallerThanAnotherEncoder) {
+    // The same inputs as jlha's fixtures: our streams must not be larger.
+    for (const char* name : {"text", "run", "bytes", "far"}) {
+        SCOPED_TRACE(name);
+        const std::string input = ReadFixture(std::string(name) + ".in");
+        const std::string theirs = ReadFixture(std::string(name) + ".lh5");
+        EXPECT_LE(Compress(input).size(), theirs.size());
     }
 }
 

@@ -370,12 +370,17 @@ private:
     std::array<std::uint16_t, kNP> pCode_{};
 };
 
-// Match search parameters (those of a middle compression level).
-constexpr unsigned kGoodLength = 8;   // a lazy match this long searches a quarter of the chain
-constexpr unsigned kMaxLazy = 16;     // a match this long is taken without looking one byte on
-constexpr unsigned kNiceLength = 128; // a match this long ends the search
-constexpr unsigned kMaxChain = 128;
-constexpr std::size_t kTooFar = 4096;  // a 3-byte match further back costs more than literals
+// Match search parameters. Every match, however long, is checked against
+// the match one byte on: in repetitive text (logs, tables) a longer match
+// often starts right after a long one. Chains are searched deeper while no
+// good match is known; the 8 KiB window keeps them short.
+constexpr unsigned kGoodLength = 32;  // a lazy match this long searches a quarter of the chain
+constexpr unsigned kMaxLazy = 256;    // a match this long is taken without looking one byte on
+constexpr unsigned kNiceLength = 256; // a match this long ends the search
+constexpr unsigned kMaxChain = 256;
+// A 3-byte match further back than this costs about as much as its three
+// literals (position code plus 10 or more extra bits), so literals are kept.
+constexpr std::size_t kTooFar = 1024;
 constexpr std::size_t kChainSize = 2 * kDicSize;
 
 unsigned MatchLength(const std::uint8_t* a, const std::uint8_t* b, unsigned limit) {
@@ -540,17 +545,36 @@ public:
         return true;
     }
 
-private:
+    // Brings count_ to 56 or more. Bits below the valid ones may already
+    // hold the bytes that follow; the next refill ORs in the same values.
     void Refill() {
-        if (Overran()) Damaged("stream ends early");
         if (end_ - p_ >= 8) {
-            std::uint64_t w = 0;
-            for (int i = 0; i < 8; ++i) w = (w << 8) | p_[i];
-            buf_ |= w >> count_;
+            buf_ |= Load64(p_) >> count_;
             p_ += (63 - count_) >> 3;
             count_ |= 56;
             return;
         }
+        RefillTail();
+    }
+
+    const std::uint8_t* End() const { return end_; }
+
+    static std::uint64_t Load64(const std::uint8_t* q) {
+        std::uint64_t w;
+        std::memcpy(&w, q, 8);
+        if constexpr (std::endian::native == std::endian::little) w = __builtin_bswap64(w);
+        return w;
+    }
+
+    // The decoder's hot loop keeps these in registers while it runs a block.
+    std::uint64_t buf_ = 0;  // unread bits, most significant first
+    unsigned count_ = 0;     // valid bits in buf_
+    const std::uint8_t* p_;
+
+private:
+    // The last bytes, then zero bytes counted as padding.
+    void RefillTail() {
+        if (Overran()) Damaged("stream ends early");
         while (count_ <= 56) {
             std::uint64_t b = 0;
             if (p_ < end_)
@@ -562,11 +586,8 @@ private:
         }
     }
 
-    const std::uint8_t* p_;
     const std::uint8_t* end_;
-    std::uint64_t buf_ = 0;  // unread bits, most significant first
-    unsigned count_ = 0;     // valid bits in buf_
-    unsigned pad_ = 0;       // zero bytes fed in past the end
+    unsigned pad_ = 0;  // zero bytes fed in past the end
 };
 
 // Lookup table for a canonical prefix code: a root table indexed by the
@@ -633,6 +654,14 @@ public:
         return true;
     }
 
+    const std::uint32_t* Entries() const { return entries_.get(); }
+    unsigned RootBits() const { return root_; }
+    unsigned SubBits() const { return sub_; }
+
+    // An entry: symbol in bits 0..15, code length in bits 16..20; a root
+    // entry with kLink set gives the start of its second-level table instead.
+    static constexpr std::uint32_t kLink = 0x80000000u;
+
     // At least 16 bits must be available.
     unsigned Decode(BitReader& in) const {
         std::uint32_t e = entries_[in.Peek(root_)];
@@ -642,7 +671,6 @@ public:
     }
 
 private:
-    static constexpr std::uint32_t kLink = 0x80000000u;
     unsigned maxRoot_;
     unsigned root_ = 1;
     unsigned sub_ = 0;
@@ -653,51 +681,31 @@ class Decoder {
 public:
     Decoder(const std::uint8_t* p, const std::uint8_t* end) : in_(p, end), t_(kNT, 8), c_(kNC, 12), p_(kNP, 8) {}
 
+    // Decodes n bytes into out. Memory is reserved for `initial` bytes (the
+    // whole output unless the header claims an unusual ratio) and grows
+    // only when the stream really yields more.
     void Run(std::string& out, std::size_t n, std::size_t initial) {
-        constexpr std::size_t kSlack = 16;  // match copies write up to 7 bytes past their end
         std::size_t cap = initial;
         out.resize(cap + kSlack);
-        char* dst = out.data();
         std::size_t pos = 0;
-        auto grow = [&](std::size_t need) {
-            cap = std::min(n, std::max(need, cap * 2));
-            out.resize(cap + kSlack);
-            dst = out.data();
-        };
         unsigned left = 0;  // codes left in the block
         while (pos < n) {
-            if (left == 0) left = ReadBlockHeader();
-            --left;
-            in_.Need(kMaxCodeLen);
-            const unsigned c = c_.Decode(in_);
-            if (c < 256) {
-                if (pos == cap) grow(pos + 1);
-                dst[pos++] = static_cast<char>(c);
+            if (pending_.length != 0) {
+                // A match that did not fit below cap.
+                if (pending_.length > n - pos) Fail("a match runs past the announced length");
+                cap = std::min(n, std::max(cap * 2, pos + pending_.length));
+                out.resize(cap + kSlack);
+                CopyMatch(out.data() + pos, pending_.distance, pending_.length);
+                pos += pending_.length;
+                pending_.length = 0;
                 continue;
             }
-            const unsigned length = c - (256 - kMinMatch);
-            in_.Need(kMaxCodeLen + kDicBits - 1);  // P code and its extra bits
-            const unsigned p = p_.Decode(in_);
-            std::size_t distance = 1;
-            if (p <= 1) {
-                distance += p;
-            } else {
-                distance += (std::size_t{1} << (p - 1)) | in_.Peek(p - 1);
-                in_.Skip(p - 1);
+            if (pos == cap) {
+                cap = std::min(n, cap * 2);
+                out.resize(cap + kSlack);
             }
-            if (distance > pos) Fail("a match reaches before the start of the data");
-            if (length > n - pos) Fail("a match runs past the announced length");
-            if (pos + length > cap) grow(pos + length);
-            char* d = dst + pos;
-            const char* s = d - distance;
-            if (distance >= 8) {
-                for (unsigned k = 0; k < length; k += 8) std::memcpy(d + k, s + k, 8);
-            } else if (distance == 1) {
-                std::memset(d, *s, length);
-            } else {
-                for (unsigned k = 0; k < length; ++k) d[k] = s[k];
-            }
-            pos += length;
+            if (left == 0) left = ReadBlockHeader();
+            pos = RunCodes(out.data(), pos, cap, &left);
         }
         if (in_.Overran()) Damaged("stream ends early");
         if (left != 0) Fail("the last block holds more codes than the announced length");
@@ -706,6 +714,113 @@ public:
     }
 
 private:
+    static constexpr std::size_t kSlack = 32;  // match copies write up to 15 bytes past their end
+
+    // Copies a match of length 3..256 from distance bytes back, where the
+    // source may overlap the destination. Writes up to 15 bytes more.
+    static void CopyMatch(char* d, std::size_t distance, unsigned length) {
+        const char* s = d - distance;
+        if (distance >= 16) {
+            for (unsigned k = 0; k < length; k += 16) std::memcpy(d + k, s + k, 16);
+        } else if (distance >= 8) {
+            for (unsigned k = 0; k < length; k += 8) std::memcpy(d + k, s + k, 8);
+        } else if (distance == 1) {
+            const std::uint64_t v = 0x0101010101010101ull * static_cast<unsigned char>(*s);
+            for (unsigned k = 0; k < length; k += 8) std::memcpy(d + k, &v, 8);
+        } else {
+            // The output repeats with period distance, so once a whole number
+            // of periods of 8 bytes or more stands, 8-byte copies from that
+            // far back are exact.
+            static constexpr unsigned char kStep[8] = {0, 8, 8, 9, 8, 10, 12, 14};
+            const unsigned step = kStep[distance];
+            for (unsigned k = 0; k < step; ++k) d[k] = s[k];
+            for (unsigned k = step; k < length; k += 8) std::memcpy(d + k, d + k - step, 8);
+        }
+    }
+
+    // Decodes the current block's codes into dst until the block ends or
+    // pos reaches cap; a match that does not fit below cap is left in
+    // pending_. Returns the new pos. The bit buffer and the tables stay in
+    // locals: stores into dst would otherwise force them back to memory.
+    std::size_t RunCodes(char* dst, std::size_t pos, std::size_t cap, unsigned* leftOut) {
+        const std::uint32_t* const cTab = c_.Entries();
+        const unsigned cRoot = c_.RootBits();
+        const unsigned cSub = c_.SubBits();
+        const std::uint32_t* const pTab = p_.Entries();
+        const unsigned pRoot = p_.RootBits();
+        const unsigned pSub = p_.SubBits();
+        constexpr std::uint32_t kLink = DecodeTable::kLink;
+        const std::uint8_t* const end = in_.End();
+        std::uint64_t buf = in_.buf_;
+        unsigned count = in_.count_;
+        const std::uint8_t* p = in_.p_;
+        unsigned left = *leftOut;
+        auto sync = [&] {
+            in_.buf_ = buf;
+            in_.count_ = count;
+            in_.p_ = p;
+            *leftOut = left;
+        };
+        while (left != 0 && pos < cap) {
+            --left;
+            // One refill per code: 56 bits cover a C code, a P code and
+            // its extra bits (16 + 16 + 12).
+            if (end - p >= 8) {
+                buf |= BitReader::Load64(p) >> count;
+                p += (63 - count) >> 3;
+                count |= 56;
+            } else {
+                sync();
+                in_.Refill();
+                buf = in_.buf_;
+                count = in_.count_;
+                p = in_.p_;
+            }
+            std::uint32_t e = cTab[buf >> (64 - cRoot)];
+            if (e & kLink) e = cTab[(e & 0xFFFF) + ((buf >> (64 - cRoot - cSub)) & ((1u << cSub) - 1))];
+            unsigned bits = (e >> 16) & 0x1F;
+            buf <<= bits;
+            count -= bits;
+            const unsigned c = e & 0xFFFF;
+            if (c < 256) {
+                dst[pos++] = static_cast<char>(c);
+                continue;
+            }
+            const unsigned length = c - (256 - kMinMatch);
+            std::uint32_t q = pTab[buf >> (64 - pRoot)];
+            if (q & kLink) q = pTab[(q & 0xFFFF) + ((buf >> (64 - pRoot - pSub)) & ((1u << pSub) - 1))];
+            bits = (q >> 16) & 0x1F;
+            buf <<= bits;
+            count -= bits;
+            const unsigned pc = q & 0xFFFF;
+            std::size_t distance = 1 + pc;
+            if (pc > 1) {
+                const unsigned extra = pc - 1;
+                distance = 1 + ((std::size_t{1} << extra) | static_cast<std::size_t>(buf >> (64 - extra)));
+                buf <<= extra;
+                count -= extra;
+            }
+            if (distance > pos) {
+                sync();
+                Fail("a match reaches before the start of the data");
+            }
+            if (length > cap - pos) {
+                pending_ = {length, distance};
+                break;
+            }
+            CopyMatch(dst + pos, distance, length);
+            pos += length;
+        }
+        sync();
+        return pos;
+    }
+
+    struct Pending {
+        unsigned length = 0;
+        std::size_t distance = 0;
+    };
+    Pending pending_;
+
     // Reports damage; a reader that ran past the end explains any of it.
     [[noreturn]] void Fail(const char* what) const {
         Damaged(in_.Overran() ? "stream ends early" : what);
@@ -806,9 +921,11 @@ std::string Decompress(std::string_view data) {
         Damaged("its length header announces more than the stream can hold");
     std::string out;
     if (n + 16 > out.max_size()) throw Failure("The compressed text is too long to expand in this process.");
-    // Start from what text usually compresses to and grow with the output,
-    // so a false length costs no more memory than the stream really yields.
-    const std::uint64_t initial = std::min<std::uint64_t>(n, bodyBits + 4096);
+    // The output is sized once from the header unless the header claims
+    // more than 64 times the stream (or 256 KiB, whichever is more): then
+    // it grows with what the stream really yields, so a false length in a
+    // short stream cannot claim much memory.
+    const std::uint64_t initial = std::min<std::uint64_t>(n, std::max<std::uint64_t>(bodyBits * 8, 256 * 1024));
     Decoder decoder(bytes + 4, bytes + data.size());
     decoder.Run(out, static_cast<std::size_t>(n), static_cast<std::size_t>(initial));
     return out;
