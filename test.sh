@@ -67,6 +67,9 @@ done
 for f in fuzz/run-*.sh; do
     [ -f "$f" ] && step "fuzz $(basename "$f" .sh)" "$f" "$root/fuzz" 20
 done
+step "object reference in a browser" python3 tests/harness/check-reference.py \
+    "$root/win64/dist/Zunda-reference.html" server/Zunda.idl README.md "$root/reference.png"
+step "static checks (clang-tidy, cppcheck)" scripts/static-checks.sh "$root"
 echo
 for s in "${summaries[@]}"; do [ -n "$s" ] && echo "$s"; done
 [ -n "$skipline" ] && echo "$skipline"

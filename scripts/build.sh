@@ -12,3 +12,11 @@ for t in "${targets[@]}"; do
     [ -f "$root/$t/build.ninja" ] || cmake --preset "$t" -B "$root/$t" >/dev/null
     cmake --build "$root/$t"
 done
+# The object reference is rendered from the compiled type library of the
+# 64-bit build (a Windows program reads it under Wine) into each dist/.
+if [[ " ${targets[*]} " == *" win64 "* ]]; then
+    dists=("$root/win64")
+    [[ " ${targets[*]} " == *" win32 "* ]] && dists+=("$root/win32")
+    echo "== object reference"
+    scripts/make-reference.sh "$root/win64" "${dists[@]}"
+fi

@@ -12,6 +12,8 @@ packages=(
     # codec interoperability tests, benchmark and fuzzing
     liblhasa-dev lhasa zlib1g-dev clang libclang-rt-14-dev
     jlha-utils
+    # static checks and the reference's browser check
+    clang-tidy cppcheck chromium
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }

@@ -64,4 +64,65 @@ std::string ServerPathForRegistry(const std::string& path, const std::string& sh
     return path;
 }
 
+namespace {
+
+std::string Hex(unsigned value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%x", value);
+    return text;
+}
+
+std::string TypeLibVersionKey(const TypeLibRegistration& t) {
+    return "TypeLib\\" + t.libid + "\\" + std::to_string(t.versionMajor) + "." + std::to_string(t.versionMinor);
+}
+
+// The automation marshalers: the universal one for dual and vtable
+// interfaces, the dispatch one for pure dispatch interfaces.
+constexpr const char* kUniversalMarshaler = "{00020424-0000-0000-C000-000000000046}";
+constexpr const char* kDispatchMarshaler = "{00020420-0000-0000-C000-000000000046}";
+
+}  // namespace
+
+std::vector<RegistryStep> TypeLibRegisterSteps(const TypeLibRegistration& t,
+                                               const std::vector<InterfaceRegistration>& interfaces) {
+    using K = RegistryStep::Kind;
+    const std::string key = TypeLibVersionKey(t);
+    const std::string version = std::to_string(t.versionMajor) + "." + std::to_string(t.versionMinor);
+    std::vector<RegistryStep> steps = {
+        {K::SetString, key, "", t.description},
+        {K::SetString, key + "\\" + Hex(t.lcid) + (t.win64 ? "\\win64" : "\\win32"), "", t.path},
+        {K::SetString, key + "\\FLAGS", "", "0"},
+        {K::SetString, key + "\\HELPDIR", "", t.helpDir},
+    };
+    for (const InterfaceRegistration& i : interfaces) {
+        const std::string ikey = "Interface\\" + i.iid;
+        const char* marshaler = i.dispatchOnly ? kDispatchMarshaler : kUniversalMarshaler;
+        steps.push_back({K::SetString, ikey, "", i.name});
+        steps.push_back({K::SetString, ikey + "\\ProxyStubClsid", "", marshaler});
+        steps.push_back({K::SetString, ikey + "\\ProxyStubClsid32", "", marshaler});
+        steps.push_back({K::SetString, ikey + "\\TypeLib", "", t.libid});
+        steps.push_back({K::SetString, ikey + "\\TypeLib", "Version", version});
+    }
+    return steps;
+}
+
+std::vector<RegistryStep> TypeLibUnregisterSteps(const TypeLibRegistration& t,
+                                                 const std::vector<InterfaceRegistration>& interfaces) {
+    using K = RegistryStep::Kind;
+    std::vector<RegistryStep> steps;
+    for (const InterfaceRegistration& i : interfaces) {
+        const std::vector<RegistryStep> one = InterfaceUnregisterSteps(i.iid);
+        steps.insert(steps.end(), one.begin(), one.end());
+    }
+    const std::string key = TypeLibVersionKey(t);
+    const std::string locale = key + "\\" + Hex(t.lcid);
+    steps.push_back({K::DeleteKey, locale + (t.win64 ? "\\win64" : "\\win32"), "", ""});
+    steps.push_back({K::DeleteKey, locale, "", ""});
+    steps.push_back({K::DeleteKey, key + "\\FLAGS", "", ""});
+    steps.push_back({K::DeleteKey, key + "\\HELPDIR", "", ""});
+    steps.push_back({K::DeleteKey, key, "", ""});
+    steps.push_back({K::DeleteKey, "TypeLib\\" + t.libid, "", ""});
+    return steps;
+}
+
 }  // namespace zunda

@@ -43,6 +43,29 @@ RegistryStep TypeLibPathStep(const std::string& libid, int versionMajor, int ver
 // order they are removed.
 std::vector<RegistryStep> InterfaceUnregisterSteps(const std::string& iid);
 
+// Per-user registration (below HKEY_CURRENT_USER\Software\Classes, for
+// users without administrator rights) writes the type library's entries
+// itself, so that unregistration removes exactly what was written.
+struct TypeLibRegistration {
+    std::string libid;        // "{778AA618-...}"
+    std::string description;  // the library's help string
+    int versionMajor = 1;
+    int versionMinor = 0;
+    unsigned lcid = 0;
+    bool win64 = false;
+    std::string path;         // the file holding the type library
+    std::string helpDir;
+};
+struct InterfaceRegistration {
+    std::string iid;
+    std::string name;
+    bool dispatchOnly = false;  // a pure dispatch interface (events): the dispatch marshaler
+};
+std::vector<RegistryStep> TypeLibRegisterSteps(const TypeLibRegistration& t,
+                                               const std::vector<InterfaceRegistration>& interfaces);
+std::vector<RegistryStep> TypeLibUnregisterSteps(const TypeLibRegistration& t,
+                                                 const std::vector<InterfaceRegistration>& interfaces);
+
 // The server path as it is written: a path holding a blank is replaced by its
 // short form (shortPath), when one is known.
 std::string ServerPathForRegistry(const std::string& path, const std::string& shortPath);

@@ -77,14 +77,37 @@ std::string GuidText(REFGUID guid) {
     return ToAnsi(text, wcslen(text));
 }
 
+// Where a step list is applied: machine-wide below HKEY_CLASSES_ROOT, or
+// per user below HKEY_CURRENT_USER\\Software\\Classes. Per user, a key that
+// still holds subkeys (another build's entries) is left in place.
+struct RegistryPlace {
+    HKEY root;
+    const char* prefix;
+    bool keepKeysInUse;
+};
+const RegistryPlace kMachineWide{HKEY_CLASSES_ROOT, "", false};
+const RegistryPlace kPerUser{HKEY_CURRENT_USER, "Software\\Classes\\", true};
+
+bool HasSubkeys(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    DWORD subkeys = 0, values = 0;
+    const bool any = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                                      nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                     subkeys > 0;
+    RegCloseKey(key);
+    return any;
+}
+
 // Writes or deletes the registry entries of one step list. A key that is
 // already gone is no error; any other refusal stops the registration.
-bool ApplySteps(const std::vector<RegistryStep>& steps) {
+bool ApplySteps(const std::vector<RegistryStep>& steps, const RegistryPlace& place = kMachineWide) {
     for (const RegistryStep& step : steps) {
+        const std::string path = place.prefix + step.key;
         if (step.kind == RegistryStep::Kind::SetString) {
             HKEY key = nullptr;
-            if (RegCreateKeyExA(HKEY_CLASSES_ROOT, step.key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+            if (RegCreateKeyExA(place.root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
+                                &key, nullptr) != ERROR_SUCCESS)
                 return false;
             LONG rc = RegSetValueExA(key, step.name.empty() ? nullptr : step.name.c_str(), 0, REG_SZ,
                                      reinterpret_cast<const BYTE*>(step.value.c_str()),
@@ -92,7 +115,8 @@ bool ApplySteps(const std::vector<RegistryStep>& steps) {
             RegCloseKey(key);
             if (rc != ERROR_SUCCESS) return false;
         } else {
-            LONG rc = RegDeleteKeyA(HKEY_CLASSES_ROOT, step.key.c_str());
+            if (place.keepKeysInUse && HasSubkeys(place.root, path)) continue;
+            LONG rc = RegDeleteKeyA(place.root, path.c_str());
             if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return false;
         }
     }
@@ -332,4 +356,100 @@ extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
     for (const auto& [reg, other] : classes)
         if (!ApplySteps(UnregisterSteps(reg, other))) return E_FAIL;
     return ok ? S_OK : E_FAIL;
+}
+
+namespace {
+
+// The type library's own entries and those of its interfaces, for the
+// per-user registration.
+bool TypeLibEntries(ITypeLib* tl, TypeLibRegistration& lib, std::vector<InterfaceRegistration>& interfaces) {
+    TLIBATTR* la = nullptr;
+    if (FAILED(tl->GetLibAttr(&la))) return false;
+    lib.libid = GuidText(la->guid);
+    lib.versionMajor = la->wMajorVerNum;
+    lib.versionMinor = la->wMinorVerNum;
+    lib.lcid = la->lcid;
+    lib.win64 = la->syskind == SYS_WIN64;
+    tl->ReleaseTLibAttr(la);
+    Bstr help;
+    if (SUCCEEDED(tl->GetDocumentation(-1, nullptr, help.Put(), nullptr, nullptr))) lib.description = help.Ansi();
+    lib.path = ModulePath();
+    lib.helpDir = lib.path.substr(0, lib.path.find_last_of("\\/") + 1);
+    const UINT count = tl->GetTypeInfoCount();
+    for (UINT i = 0; i < count; ++i) {
+        TYPEKIND kind;
+        if (FAILED(tl->GetTypeInfoType(i, &kind)) || (kind != TKIND_INTERFACE && kind != TKIND_DISPATCH)) continue;
+        ComPtr<ITypeInfo> ti;
+        TYPEATTR* ta = nullptr;
+        if (FAILED(tl->GetTypeInfo(i, ti.Put())) || FAILED(ti->GetTypeAttr(&ta))) return false;
+        const bool dual = (ta->wTypeFlags & TYPEFLAG_FDUAL) != 0;
+        const bool automation = (ta->wTypeFlags & TYPEFLAG_FOLEAUTOMATION) != 0;
+        InterfaceRegistration itf{GuidText(ta->guid), {}, kind == TKIND_DISPATCH && !dual};
+        ti->ReleaseTypeAttr(ta);
+        if (kind == TKIND_INTERFACE && !automation && !dual) continue;
+        Bstr name;
+        if (SUCCEEDED(ti->GetDocumentation(MEMBERID_NIL, name.Put(), nullptr, nullptr, nullptr))) itf.name = name.Ansi();
+        interfaces.push_back(std::move(itf));
+    }
+    return true;
+}
+
+// Removes the container keys below Software\\Classes that registration
+// created when nothing is left in them.
+void RemoveEmptyContainers() {
+    for (const char* name : {"CLSID", "Interface", "TypeLib", ""}) {
+        std::string path = std::string(kPerUser.prefix) + name;
+        if (!*name) path.pop_back();  // the Classes key itself
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+        DWORD subkeys = 1, values = 1;
+        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr);
+        RegCloseKey(key);
+        if (subkeys == 0 && values == 0) RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
+    }
+}
+
+HRESULT UnregisterForUser() {
+    ComPtr<ITypeLib> tl;
+    if (FAILED(ModuleTypeLib(tl.Put())) || !g_factories) return E_FAIL;
+    bool ok = true;
+    for (ClassFactory* f : *g_factories) {
+        ClassRegistration reg;
+        if (!ClassRegistrationOf(tl.Get(), f->Info(), reg) || !ApplySteps(UnregisterSteps(reg), kPerUser)) ok = false;
+    }
+    TypeLibRegistration lib;
+    std::vector<InterfaceRegistration> interfaces;
+    if (!TypeLibEntries(tl.Get(), lib, interfaces) || !ApplySteps(TypeLibUnregisterSteps(lib, interfaces), kPerUser))
+        ok = false;
+    RemoveEmptyContainers();
+    return ok ? S_OK : E_FAIL;
+}
+
+HRESULT RegisterForUser() {
+    ComPtr<ITypeLib> tl;
+    if (FAILED(ModuleTypeLib(tl.Put())) || !g_factories) return E_FAIL;
+    TypeLibRegistration lib;
+    std::vector<InterfaceRegistration> interfaces;
+    bool ok = TypeLibEntries(tl.Get(), lib, interfaces) && ApplySteps(TypeLibRegisterSteps(lib, interfaces), kPerUser);
+    for (ClassFactory* f : *g_factories) {
+        if (!ok) break;
+        ClassRegistration reg;
+        ok = ClassRegistrationOf(tl.Get(), f->Info(), reg) && ApplySteps(RegisterSteps(reg, lib.path), kPerUser);
+    }
+    if (ok) return S_OK;
+    // Nothing half-written stays behind.
+    UnregisterForUser();
+    return E_FAIL;
+}
+
+}  // namespace
+
+// regsvr32 /n /i:user registers for the calling user only (no administrator
+// rights needed), regsvr32 /u /n /i:user removes exactly that. Without a
+// command line there is nothing to do beyond DllRegisterServer.
+extern "C" HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR cmdLine) {
+    if (cmdLine == nullptr || *cmdLine == 0) return S_OK;
+    if (lstrcmpiW(cmdLine, L"user") != 0) return E_INVALIDARG;
+    return install ? RegisterForUser() : UnregisterForUser();
 }

@@ -2,7 +2,8 @@
 """Static checks of the shipping 32-bit Zunda.dll (it cannot run here).
 
 - PE machine i386, a DLL;
-- exactly the four server exports, by their plain names;
+- exactly the five server exports (the four of every server and DllInstall),
+  by their plain names;
 - the type library as resource TYPELIB 1, compiled for 32-bit Windows;
 - imports only from DLLs that Windows XP has, and no function that came
   after Windows XP (neither from the code nor from the static runtime).
@@ -11,7 +12,7 @@ import re
 import struct
 import sys
 
-EXPORTS = {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer"}
+EXPORTS = {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer", "DllInstall"}
 
 # DLLs of a Windows XP installation that the library may use.
 XP_DLLS = {
@@ -175,7 +176,7 @@ def main(path):
         for f in failures:
             print("FAIL:", f)
         return 1
-    print("ok: %s is an i386 DLL with the four exports, TYPELIB 1 (win32) and XP-only imports" % path)
+    print("ok: %s is an i386 DLL with the five exports, TYPELIB 1 (win32) and XP-only imports" % path)
     return 0
 
 

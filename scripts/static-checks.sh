@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Static checks of the product code: clang-tidy (configuration in
+# .clang-tidy) on every portable core through the native build and on every
+# Windows source through the 64-bit build (parsed by clang for the mingw
+# target with the cross compiler's C++ headers), and cppcheck on the whole
+# product tree. Exits non-zero on any finding.
+# usage: scripts/static-checks.sh [build root]   (the native and win64 builds must exist)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=${1:-${ZUNDA_BUILD_ROOT:-build}}
+subsystems="server collections text files system machine devices network"
+status=0
+
+for b in native win64; do
+    cmake -DCMAKE_EXPORT_COMPILE_COMMANDS=ON "$root/$b" >/dev/null || exit 1
+done
+core=() win=()
+for s in $subsystems; do
+    for f in "$s"/core/*.cpp; do [ -f "$f" ] && core+=("$PWD/$f"); done
+    for f in "$s"/win/*.cpp; do [ -f "$f" ] && win+=("$PWD/$f"); done
+done
+
+cxx=$(ls -d /usr/lib/gcc/x86_64-w64-mingw32/*-win32/include/c++ | head -1)
+echo "clang-tidy: ${#core[@]} core sources, ${#win[@]} Windows sources"
+run-clang-tidy -quiet -j 2 -p "$root/native" "${core[@]}" >"$root/clang-tidy-core.log" 2>&1 || status=1
+run-clang-tidy -quiet -j 2 -p "$root/win64" -extra-arg=--target=x86_64-w64-mingw32 \
+    -extra-arg=-isystem"$cxx" -extra-arg=-isystem"$cxx/x86_64-w64-mingw32" -extra-arg=-isystem"$cxx/backward" \
+    "${win[@]}" >"$root/clang-tidy-win.log" 2>&1 || status=1
+grep -hE "(warning|error): .*\[[a-z-]+.*\]$" "$root/clang-tidy-core.log" "$root/clang-tidy-win.log" | sort -u
+[ $status -eq 0 ] && echo "clang-tidy: no findings" || echo "clang-tidy: FINDINGS (logs in $root/clang-tidy-*.log)"
+
+echo "cppcheck: $subsystems"
+dirs=()
+for s in $subsystems; do [ -d "$s" ] && dirs+=("$s"); done
+if ! cppcheck --enable=warning,portability --std=c++20 --inline-suppr --quiet --error-exitcode=1 \
+        --library=windows --platform=win64 -D_WIN32 -D__cplusplus=202002L -I . -I "$root/win64/generated" \
+        --suppress=missingIncludeSystem "${dirs[@]}"; then
+    echo "cppcheck: FINDINGS"
+    status=1
+else
+    echo "cppcheck: no findings"
+fi
+exit $status
