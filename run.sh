@@ -3,7 +3,8 @@
 # project's Wine prefix, as on 64-bit Windows, and run the example scripts
 # through each: first the shipping 32-bit DLL (the 32-bit script host of
 # C:\windows\syswow64), then the 64-bit one. The examples use the library from
-# JScript: text, dates, lists and files, then a short inventory of the machine.
+# JScript: text, dates, lists and files, then a short inventory of the machine,
+# then the machine report (JSON and HTML, copied to build/report/).
 # Without the 32-bit Wine runtime (or with ZUNDA_NO_WINE32=1) only the 64-bit
 # DLL runs, and the output says so.
 set -euo pipefail
@@ -23,6 +24,10 @@ examples() {  # <32|64>
     zunda_wine zunda cscript //nologo 'C:\zunda\example.js'
     echo
     zunda_wine zunda cscript //nologo 'C:\zunda\inventory.js'
+    echo
+    zunda_wine zunda cscript //nologo 'C:\zunda\report.js' "C:\\zunda\\report$1"
+    mkdir -p build/report
+    cp "$ZUNDA_C/zunda/report$1.json" "$ZUNDA_C/zunda/report$1.html" build/report/
 }
 
 missing=$(zunda_wine32_missing)
@@ -36,3 +41,5 @@ echo
 echo "== the 64-bit DLL, 64-bit script host"
 examples 64
 zunda_wine_wait
+echo
+echo "machine reports (JSON and HTML): build/report/"
