@@ -1,0 +1,28 @@
+// MxNetComputer: one computer of the network neighbourhood, by name.
+#include "server/win/frame.h"
+
+namespace zunda {
+
+class TMxNetComputer final : public Object<TMxNetComputer, IMxNetComputer> {
+public:
+    static constexpr ClassInfo kInfo{&CLSID_MxNetComputer, &IID_IMxNetComputer, nullptr, L"Zunda.MxNetComputer",
+                                     nullptr, ErrorEvent::None, false};
+
+    STDMETHODIMP get_wstrName(BSTR* out) override {
+        return Get(out, [&] {
+            BSTR s = WideToBstr(name_);
+            if (!s) throw std::bad_alloc();
+            return s;
+        });
+    }
+    STDMETHODIMP put_wstrName(BSTR value) override {
+        return Call([&] { name_.assign(BstrView(value)); });
+    }
+
+private:
+    std::wstring name_;
+};
+
+ZUNDA_CLASS(TMxNetComputer);
+
+}  // namespace zunda
