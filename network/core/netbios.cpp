@@ -37,6 +37,25 @@ AdapterStatus QueryAdapterStatus(NetBios& netbios, std::uint8_t lana) {
     return status;
 }
 
+std::vector<std::string> AllMacAddresses(NetBios& netbios, long& currentLana,
+                                         const std::function<void(std::uint8_t code)>& statusFailed) {
+    std::vector<std::string> out;
+    const auto lanas = EnumerateLanas(netbios);
+    if (!lanas) return out;
+    for (std::uint8_t lana : *lanas) {
+        if (ResetLana(netbios, lana) != 0) continue;
+        currentLana = lana;
+        const AdapterStatus status = QueryAdapterStatus(netbios, lana);
+        if (status.code != 0) {
+            statusFailed(status.code);
+            continue;
+        }
+        std::string mac = MacText(status.address);
+        if (std::find(out.begin(), out.end(), mac) == out.end()) out.push_back(std::move(mac));
+    }
+    return out;
+}
+
 std::string MacText(const std::array<std::uint8_t, 6>& a) {
     char text[32];
     std::snprintf(text, sizeof(text), "%2.2X-%2.2X-%2.2X-%2.2X-%2.2X-%2.2X", a[0], a[1], a[2], a[3], a[4], a[5]);

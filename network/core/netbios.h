@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,6 +49,17 @@ struct AdapterStatus {
     std::array<std::uint8_t, 6> address{};  // the adapter's address when code is 0
 };
 AdapterStatus QueryAdapterStatus(NetBios& netbios, std::uint8_t lana);
+
+// Whether the number names a LANA (0 to 254).
+inline bool ValidLana(long lana) { return lana >= 0 && lana <= kMaxLana; }
+
+// The distinct adapter addresses of the enumerated LANAs, in their order.
+// Each LANA is reset first and then becomes the current one; a LANA that
+// cannot be reset is left out and the current one stays as it was. A LANA
+// whose adapter status fails is told to statusFailed and left out: the list
+// holds real addresses only.
+std::vector<std::string> AllMacAddresses(NetBios& netbios, long& currentLana,
+                                         const std::function<void(std::uint8_t code)>& statusFailed);
 
 // "00-A0-C9-12-34-56"
 std::string MacText(const std::array<std::uint8_t, 6>& address);

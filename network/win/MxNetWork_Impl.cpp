@@ -63,7 +63,7 @@ public:
     }
     STDMETHODIMP put_iLana(long value) override {
         return GuardedVoid("Set_iLana", [&] {
-            if (value < 0 || value > net::kMaxLana) {
+            if (!net::ValidLana(value)) {
                 char text[64];
                 std::snprintf(text, sizeof(text), "Invalid LANA number (%ld)", value);
                 throw Failure(text);
@@ -84,23 +84,10 @@ public:
     }
     STDMETHODIMP get_strlAll_MAC(IMxStringlist** out) override {
         return FillList("Get_strlAll_MAC", macs_, out, [&](const AddLine& add) {
-            std::vector<std::string> seen;
-            const auto lanas = net::EnumerateLanas(netbios_);
-            if (!lanas) return;
-            for (std::uint8_t lana : *lanas) {
-                // A LANA that cannot be reset is left out; the current one stays.
-                if (net::ResetLana(netbios_, lana) != 0) continue;
-                lana_ = lana;
-                const net::AdapterStatus status = net::QueryAdapterStatus(netbios_, lana);
-                if (status.code != 0) {
-                    ReportError("ShowMacaddress", net::ReturnCodeText(status.code));
-                    continue;
-                }
-                const std::string mac = net::MacText(status.address);
-                if (std::find(seen.begin(), seen.end(), mac) != seen.end()) continue;
-                seen.push_back(mac);
-                add(mac);
-            }
+            const auto all = net::AllMacAddresses(netbios_, lana_, [&](std::uint8_t code) {
+                ReportError("ShowMacaddress", net::ReturnCodeText(code));
+            });
+            for (const std::string& mac : all) add(mac);
         });
     }
 

@@ -87,6 +87,29 @@ TEST(NetBios, ResetAndAdapterStatusTakeTheCodeTheCallReturns) {
     EXPECT_EQ(bad.address, (std::array<std::uint8_t, 6>{}));
 }
 
+TEST(NetBios, AllMacAddressesAreRealAndDistinct) {
+    FakeNetBios nb;
+    nb.lanas = {0, 1, 4, 6, 8};
+    nb.macs[0] = {0, 1, 2, 3, 4, 5};
+    nb.macs[1] = {0, 1, 2, 3, 4, 5};  // a second LANA of the same adapter
+    nb.macs[6] = {0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
+    nb.macs[8] = {0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
+    nb.resetCodes[8] = 0x23;  // cannot be reset: left out, the current LANA stays 6
+    std::vector<std::uint8_t> failed;
+    long current = 3;
+    EXPECT_EQ(AllMacAddresses(nb, current, [&](std::uint8_t code) { failed.push_back(code); }),
+              (std::vector<std::string>{"00-01-02-03-04-05", "AA-BB-CC-DD-EE-FF"}));
+    EXPECT_EQ(failed, std::vector<std::uint8_t>{0x23});  // LANA 4 has no adapter status
+    EXPECT_EQ(current, 6);
+
+    nb.enumCode = 0x21;
+    current = 3;
+    EXPECT_EQ(AllMacAddresses(nb, current, [](std::uint8_t) {}), std::vector<std::string>{});
+    EXPECT_EQ(current, 3);
+    for (long lana : {0L, 254L}) EXPECT_TRUE(ValidLana(lana));
+    for (long lana : {-1L, 255L, 256L, 0x10000L}) EXPECT_FALSE(ValidLana(lana));
+}
+
 TEST(NetBios, Texts) {
     EXPECT_EQ(MacText({0xFF, 0x0A, 0xB0, 0x01, 0x00, 0xCD}), "FF-0A-B0-01-00-CD");
     EXPECT_EQ(ReturnCodeText(0x23), "Return Code = $23");
