@@ -1,4 +1,5 @@
 // MxNetComputer: one computer of the network neighbourhood, by name.
+#include "network/win/net_com.h"
 #include "server/win/frame.h"
 
 namespace zunda {
@@ -9,11 +10,7 @@ public:
                                      nullptr, ErrorEvent::None, false};
 
     STDMETHODIMP get_wstrName(BSTR* out) override {
-        return Get(out, [&] {
-            BSTR s = WideToBstr(name_);
-            if (!s) throw std::bad_alloc();
-            return s;
-        });
+        return Get(out, [&] { return netcom::NewBstr(std::wstring_view(name_)); });
     }
     STDMETHODIMP put_wstrName(BSTR value) override {
         return Call([&] { name_.assign(BstrView(value)); });

@@ -162,11 +162,7 @@ public:
 private:
     using AddLine = std::function<void(const std::string&)>;
 
-    static BSTR Text(const std::string& text) {
-        BSTR s = AnsiToBstr(text);
-        if (!s) throw std::bad_alloc();
-        return s;
-    }
+    static BSTR Text(const std::string& text) { return netcom::NewBstr(std::string_view(text)); }
 
     std::uint8_t CurrentLana() const { return static_cast<std::uint8_t>(lana_ & 0xFF); }
 

@@ -11,11 +11,7 @@ public:
                                      L"Zunda.MxNetWorkgroup", "MxNetWorkgroup", ErrorEvent::None, true};
 
     STDMETHODIMP get_wstrName(BSTR* out) override {
-        return Get(out, [&] {
-            BSTR s = WideToBstr(name_);
-            if (!s) throw std::bad_alloc();
-            return s;
-        });
+        return Get(out, [&] { return netcom::NewBstr(std::wstring_view(name_)); });
     }
     STDMETHODIMP put_wstrName(BSTR value) override {
         return Call([&] { name_.assign(BstrView(value)); });

@@ -35,6 +35,18 @@ private:
     BSTR s_ = nullptr;
 };
 
+// A new BSTR of the text; throws when memory runs out.
+inline BSTR NewBstr(std::wstring_view text) {
+    BSTR s = WideToBstr(text);
+    if (!s) throw std::bad_alloc();
+    return s;
+}
+inline BSTR NewBstr(std::string_view ansi) {
+    BSTR s = AnsiToBstr(ansi);
+    if (!s) throw std::bad_alloc();
+    return s;
+}
+
 // "Listenindex überschreitet das Maximum (<index>)" in the system code page.
 inline std::string ListIndexMessage(long index) {
     const std::wstring text = L"Listenindex \u00FCberschreitet das Maximum (" + std::to_wstring(index) + L")";
