@@ -209,8 +209,11 @@ private:
             ComPtr<IMxNetWorkgroup> group = CreateLibraryObject<IMxNetWorkgroup>(CLSID_MxNetWorkgroup);
             Check(group->put_wstrName(netcom::Bstr(std::string_view(listing.Get(i))).Get()));
             const net::WorkgroupList& computers = listing.Computers(i);
-            for (long j = 0; j < computers.Count(); ++j)
+            for (long j = 0; j < computers.Count(); ++j) {
+                // A name of blanks only is no computer (and AddComputer refuses it).
+                if (computers.Get(j).empty()) continue;
                 Check(group->AddComputer(netcom::Bstr(std::string_view(computers.Get(j))).Get()));
+            }
             workgroups_.Append(group);
         }
     }
