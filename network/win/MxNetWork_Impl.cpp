@@ -1,8 +1,6 @@
 // MxNetWork: NetBIOS LANAs and MAC addresses, WinSock data and the local
 // addresses, the installed protocols, clients and services, the network
 // adapter devices, and the workgroups of the network neighbourhood.
-#include <winsock2.h>
-
 #include "machine/core/os_version.h"
 #include "network/core/components.h"
 #include "network/win/net_com.h"
