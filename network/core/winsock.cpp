@@ -40,7 +40,7 @@ std::vector<std::string> Distinct(const std::vector<std::string>& texts) {
     return out;
 }
 
-HostAddress ResolveHost(WinSock& sockets, const std::string& host) {
+HostAddress ResolveHost(WinSock& sockets, const std::string& host, bool exact) {
     HostAddress out;
     WinSockSession session(sockets);
     if (!session.Started()) return out;
@@ -49,7 +49,7 @@ HostAddress ResolveHost(WinSock& sockets, const std::string& host) {
         out.error = sockets.LastError();
         return out;
     }
-    if (name.size() > kMaxHostName || name.find('\0') != std::string::npos) {
+    if (!exact || name.size() > kMaxHostName || name.find('\0') != std::string::npos) {
         out.error = kWsaInvalidArgument;
         return out;
     }

@@ -76,12 +76,13 @@ std::vector<std::string> Distinct(const std::vector<std::string>& texts);
 // The first address of the host (the local host when host is empty): the
 // text is empty and error holds WinSock's error code when it cannot be
 // resolved; both are empty and 0 when WinSock cannot be started. A name
-// longer than a resolver accepts or with a zero character inside is not
-// looked up (error WSAEINVAL).
+// longer than a resolver accepts, with a zero character inside, or not
+// exact (the caller's text had characters the code page cannot hold, so
+// host is only a look-alike) is not looked up: error WSAEINVAL.
 struct HostAddress {
     std::string text;
     int error = 0;
 };
-HostAddress ResolveHost(WinSock& sockets, const std::string& host);
+HostAddress ResolveHost(WinSock& sockets, const std::string& host, bool exact = true);
 
 }  // namespace zunda::net

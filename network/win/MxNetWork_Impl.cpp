@@ -129,7 +129,9 @@ public:
         if (!error) return E_POINTER;
         *error = 0;
         return Guarded("GetIPAddress", out, BSTR{nullptr}, [&] {
-            const net::HostAddress found = net::ResolveHost(sockets_, ToAnsi(host));
+            std::string name;
+            const bool exact = netcom::ExactAnsi(host, name);
+            const net::HostAddress found = net::ResolveHost(sockets_, name, exact);
             *error = found.error;
             return Text(found.text);
         });

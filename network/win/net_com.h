@@ -47,6 +47,17 @@ inline BSTR NewBstr(std::string_view ansi) {
     return s;
 }
 
+// The text in the system code page; false when the code page cannot hold it
+// exactly (a character was replaced or mapped to a look-alike).
+inline bool ExactAnsi(BSTR text, std::string& ansi) {
+    ansi = ToAnsi(text);
+    const BSTR back = AnsiToBstr(ansi);
+    if (!back) throw std::bad_alloc();
+    const bool exact = BstrView(back) == BstrView(text);
+    SysFreeString(back);
+    return exact;
+}
+
 // "Listenindex überschreitet das Maximum (<index>)" in the system code page.
 inline std::string ListIndexMessage(long index) {
     const std::wstring text = L"Listenindex \u00FCberschreitet das Maximum (" + std::to_wstring(index) + L")";

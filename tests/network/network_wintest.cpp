@@ -173,8 +173,11 @@ TEST_F(MxNetWorkTest, WinSockDataAreTheSystemsAndWinSockIsAlwaysCleanedUp) {
 
 TEST_F(MxNetWorkTest, NamesThatAreNeverLookedUp) {
     const int starts = WinSockStarts();
-    // Too long for any resolver, or with a zero inside: refused before any look-up.
-    for (const std::wstring& name : {std::wstring(300, L'a'), std::wstring(L"localhost\0.example", 18)}) {
+    // Too long for any resolver, with a zero inside, or not in the code page: refused before any look-up.
+    // A name the code page holds only as a look-alike ("localhost" in
+    // fullwidth letters) is not the name the caller asked for.
+    for (const std::wstring& name : {std::wstring(300, L'a'), std::wstring(L"localhost\0.example", 18),
+                                     std::wstring(L"\uFF4C\uFF4F\uFF43\uFF41\uFF4C\uFF48\uFF4F\uFF53\uFF54")}) {
         long error = -1;
         EXPECT_EQ(Resolve(name, error), L"");
         EXPECT_EQ(error, WSAEINVAL);
