@@ -1,5 +1,4 @@
 // MxNetComputer: one computer of the network neighbourhood, by name.
-#include "network/win/net_com.h"
 #include "server/win/frame.h"
 
 namespace zunda {
@@ -10,7 +9,7 @@ public:
                                      nullptr, ErrorEvent::None, false};
 
     STDMETHODIMP get_wstrName(BSTR* out) override {
-        return Get(out, [&] { return netcom::NewBstr(std::wstring_view(name_)); });
+        return Get(out, [&] { return Bstr::FromWide(std::wstring_view(name_)); });
     }
     STDMETHODIMP put_wstrName(BSTR value) override {
         return Call([&] { name_.assign(BstrView(value)); });

@@ -3,10 +3,10 @@
 // adapter devices, and the workgroups of the network neighbourhood.
 #include "machine/core/os_version.h"
 #include "network/core/components.h"
-#include "network/win/net_com.h"
 #include "network/win/network_win32.h"
 #include "server/core/failure.h"
 #include "server/win/frame.h"
+#include "server/win/record_list.h"
 
 #include <cstdio>
 
@@ -51,7 +51,7 @@ public:
 
     // ------------------------------------------------ NetBIOS
     STDMETHODIMP get_strlLana(IMxStringlist** out) override {
-        return FillList(nullptr, lanas_, out, [&](const AddLine& add) {
+        return OwnedList(nullptr, lanas_, out, [&](const AddText& add) {
             if (const auto lanas = net::EnumerateLanas(netbios_))
                 for (std::uint8_t lana : *lanas) add(std::to_string(lana));
         });
@@ -81,7 +81,7 @@ public:
         });
     }
     STDMETHODIMP get_strlAll_MAC(IMxStringlist** out) override {
-        return FillList("Get_strlAll_MAC", macs_, out, [&](const AddLine& add) {
+        return OwnedList("Get_strlAll_MAC", macs_, out, [&](const AddText& add) {
             const auto all = net::AllMacAddresses(netbios_, lana_, [&](std::uint8_t code) {
                 ReportError("ShowMacaddress", net::ReturnCodeText(code));
             });
@@ -115,7 +115,7 @@ public:
         });
     }
     STDMETHODIMP get_strlAll_IPs(IMxStringlist** out) override {
-        return FillList("Get_strlAll_IPs", addresses_, out, [&](const AddLine& add) {
+        return OwnedList("Get_strlAll_IPs", addresses_, out, [&](const AddText& add) {
             for (const std::string& a : net::Distinct(net::LocalAddresses(sockets_))) add(a);
         });
     }
@@ -129,8 +129,9 @@ public:
         if (!error) return E_POINTER;
         *error = 0;
         return Guarded("GetIPAddress", out, BSTR{nullptr}, [&] {
-            std::string name;
-            const bool exact = netcom::ExactAnsi(host, name);
+            // A name the code page holds only as a look-alike is not the one asked for.
+            const std::string name = ToAnsi(host);
+            const bool exact = Bstr::FromAnsi(name).View() == BstrView(host);
             const net::HostAddress found = net::ResolveHost(sockets_, name, exact);
             *error = found.error;
             return Text(found.text);
@@ -160,9 +161,7 @@ public:
     }
 
 private:
-    using AddLine = std::function<void(const std::string&)>;
-
-    static BSTR Text(const std::string& text) { return netcom::NewBstr(std::string_view(text)); }
+    static Bstr Text(const std::string& text) { return Bstr::FromAnsi(text); }
 
     std::uint8_t CurrentLana() const { return static_cast<std::uint8_t>(lana_ & 0xFF); }
 
@@ -186,19 +185,19 @@ private:
         Check(Machine()->get_boIsNT(&nt));
         const net::ComponentKey where = net::ComponentClassKey(os, nt != VARIANT_FALSE);
         if (!devices_) devices_ = CreateLibraryObject<IMxDevice>(CLSID_MxDevice);
-        netcom::Bstr key{std::string_view(where.startKey)}, name{std::string_view(className)},
-            value{std::string_view(where.valueName)}, first;
+        const Bstr key = Bstr::FromAnsi(where.startKey), name = Bstr::FromAnsi(className),
+                   value = Bstr::FromAnsi(where.valueName);
+        Bstr first;
         ComPtr<IMxStringlist> list;
-        Check(devices_->GetClassDevices(key.Get(), name.Get(), value.Get(), list.Put(), first.Put()));
+        Check(devices_->GetClassDevices(key, name, value, list.Put(), first.Put()));
         if (!list) throw Failure("No list of " + std::string(className) + " components.");
         return list.Detach();
     }
 
     void ReadNeighbourhood() {
-        BSTR computer = nullptr;
-        Check(Machine()->get_wstrComputername(&computer));
-        const std::u16string name = ToU16(computer);
-        SysFreeString(computer);
+        Bstr computer;
+        Check(Machine()->get_wstrComputername(computer.Put()));
+        const std::u16string name(U16View(computer));
         TYP_OS os = toUnknown;
         Check(Machine()->get_tyOperatingSystem(&os));
 
@@ -207,40 +206,15 @@ private:
         net::ListNeighbourhood(shell, name, os == toWinNT3 || os == toWinNT4, listing);
         for (long i = 0; i < listing.Count(); ++i) {
             ComPtr<IMxNetWorkgroup> group = CreateLibraryObject<IMxNetWorkgroup>(CLSID_MxNetWorkgroup);
-            Check(group->put_wstrName(netcom::Bstr(std::string_view(listing.Get(i))).Get()));
+            Check(group->put_wstrName(Bstr::FromAnsi(listing.Get(i))));
             const net::WorkgroupList& computers = listing.Computers(i);
             for (long j = 0; j < computers.Count(); ++j) {
                 // A name of blanks only is no computer (and AddComputer refuses it).
                 if (computers.Get(j).empty()) continue;
-                Check(group->AddComputer(netcom::Bstr(std::string_view(computers.Get(j))).Get()));
+                Check(group->AddComputer(Bstr::FromAnsi(computers.Get(j))));
             }
-            workgroups_.Append(group);
+            workgroups_.Add(group);
         }
-    }
-
-    // Clears and refills one of the object's own lists and hands out a new
-    // reference to it. With a member name, failures go to the error routine
-    // and the list keeps what was added so far; without one they fail the call.
-    template <class F>
-    HRESULT FillList(const char* member, ComPtr<IMxStringlist>& list, IMxStringlist** out, F&& fill) {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        return Call([&] {
-            try {
-                if (!list) list = CreateLibraryObject<IMxStringlist>(CLSID_MxStringlist);
-                Check(list->Clear());
-                fill([&](const std::string& line) {
-                    long index = 0;
-                    Check(list->Add(netcom::Bstr(std::string_view(line)).Get(), &index));
-                });
-            } catch (const RaisedError&) {
-                throw;
-            } catch (const std::exception& e) {
-                if (!member) throw;
-                ReportError(member, e.what());
-            }
-            *out = list.Copy();
-        });
     }
 
     Win32NetBios netbios_;
@@ -249,7 +223,7 @@ private:
     ComPtr<IMxStringlist> lanas_, addresses_, macs_;
     ComPtr<IMxMachine> machine_;
     ComPtr<IMxDevice> devices_;
-    netcom::RefList<IMxNetWorkgroup> workgroups_;
+    RecordList<IMxNetWorkgroup> workgroups_;
 };
 
 ZUNDA_CLASS(TMxNetWork);

@@ -1,7 +1,7 @@
 // MxNetWorkgroup: one workgroup of the network neighbourhood, its name and
 // its computers as MxNetComputer objects.
-#include "network/win/net_com.h"
 #include "server/win/frame.h"
+#include "server/win/record_list.h"
 
 namespace zunda {
 
@@ -11,7 +11,7 @@ public:
                                      L"Zunda.MxNetWorkgroup", "MxNetWorkgroup", ErrorEvent::None, true};
 
     STDMETHODIMP get_wstrName(BSTR* out) override {
-        return Get(out, [&] { return netcom::NewBstr(std::wstring_view(name_)); });
+        return Get(out, [&] { return Bstr::FromWide(std::wstring_view(name_)); });
     }
     STDMETHODIMP put_wstrName(BSTR value) override {
         return Call([&] { name_.assign(BstrView(value)); });
@@ -27,13 +27,13 @@ public:
             if (BstrView(name).empty()) throw ComError(E_INVALIDARG, "The computer name is empty.");
             ComPtr<IMxNetComputer> computer = CreateLibraryObject<IMxNetComputer>(CLSID_MxNetComputer);
             Check(computer->put_wstrName(name));
-            computers_.Append(computer);
+            computers_.Add(computer);
         });
     }
 
 private:
     std::wstring name_;
-    netcom::RefList<IMxNetComputer> computers_;
+    RecordList<IMxNetComputer> computers_;
 };
 
 ZUNDA_CLASS(TMxNetWorkgroup);
