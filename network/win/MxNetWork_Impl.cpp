@@ -130,8 +130,13 @@ public:
         *error = 0;
         return Guarded("GetIPAddress", out, BSTR{nullptr}, [&] {
             // A name the code page holds only as a look-alike is not the one asked for.
-            const std::string name = ToAnsi(host);
-            const bool exact = Bstr::FromAnsi(name).View() == BstrView(host);
+            std::string name;
+            bool exact = true;
+            try {
+                name = ToAnsiName(host);
+            } catch (const Failure&) {
+                exact = false;
+            }
             const net::HostAddress found = net::ResolveHost(sockets_, name, exact);
             *error = found.error;
             return Text(found.text);
