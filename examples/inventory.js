@@ -21,3 +21,9 @@ WScript.Echo("Drives:    " + drives.wstrAvailableDrives.split("").join(": ") + "
 // Each record (clDrives, clDrivesBySign) has only its own IUnknown-based
 // interface: its label, file system and sizes are for early-bound clients.
 WScript.Echo("Drive C:   " + (drives.clDrivesBySign("C") != null ? "listed" : "missing"));
+
+// Network: the adapters' MAC addresses (one per NetBIOS LANA) and the local address.
+var net = new ActiveXObject("Zunda.MxNetWork");
+var macs = net.strlAll_MAC;
+for (var i = 0; i < macs.Count; i++) WScript.Echo("Adapter:   " + macs.Strings(i));
+WScript.Echo("Address:   " + net.wstrLocalIP + " (WinSock " + net.iWinSock_MajorVersion + "." + net.iWinSock_MinorVersion + ")");
