@@ -1,7 +1,6 @@
 // Fixtures below HKEY_LOCAL_MACHINE for the inventory tests of the Wine
-// prefix: values changed for one test and restored after it, and keys of the
-// test's own (their names carry "Zunda") created and removed with everything
-// below them.
+// prefix: values changed for one test and restored after it, and keys
+// created for one test and removed after it.
 #pragma once
 
 #include <windows.h>
@@ -56,13 +55,8 @@ private:
     std::optional<std::pair<DWORD, std::string>> saved_;
 };
 
-// Removes a key and its subkeys; only keys whose own name carries "Zunda"
-// (any case), or that lie below such a key, are touched.
-inline void DeleteZundaKey(HKEY parent, const std::string& path, bool below = false) {
-    const std::string own = path.substr(path.rfind('\\') + 1);
-    std::string lower = own;
-    for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    if (!below && lower.find("zunda") == std::string::npos) return;
+// Removes a key with everything below it.
+inline void DeleteKeyTree(HKEY parent, const std::string& path) {
     HKEY k = nullptr;
     if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
     char name[256];
@@ -70,7 +64,7 @@ inline void DeleteZundaKey(HKEY parent, const std::string& path, bool below = fa
         DWORD len = sizeof(name);
         if (RegEnumKeyExA(k, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         const std::string child = name;
-        DeleteZundaKey(k, child, true);
+        DeleteKeyTree(k, child);
         HKEY probe = nullptr;
         if (RegOpenKeyExA(k, child.c_str(), 0, KEY_READ, &probe) == ERROR_SUCCESS) {  // could not be removed
             RegCloseKey(probe);
@@ -81,16 +75,43 @@ inline void DeleteZundaKey(HKEY parent, const std::string& path, bool below = fa
     RegDeleteKeyA(parent, path.c_str());
 }
 
+inline bool MachineKeyExists(const std::string& path) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
+// A key created for one test, together with the keys above it that did not
+// exist yet; all of them go again when the test ends. A key of that path
+// left behind by an earlier run is only taken over when its name carries
+// "Zunda", so a fixture never removes the system's own keys.
 class MachineKey {
 public:
-    // `path` must end in a key of the test's own, named with "Zunda".
     explicit MachineKey(std::string path) : path_(std::move(path)) {
-        DeleteZundaKey(HKEY_LOCAL_MACHINE, path_);
+        if (MachineKeyExists(path_)) {
+            std::string own = path_.substr(path_.rfind('\\') + 1);
+            for (char& c : own) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+            if (own.find("zunda") == std::string::npos) {
+                ADD_FAILURE() << "fixture key exists already: " << path_;
+                return;
+            }
+            DeleteKeyTree(HKEY_LOCAL_MACHINE, path_);
+        }
+        // The topmost key of the path that is new.
+        for (size_t pos = path_.find('\\'); ; pos = path_.find('\\', pos + 1)) {
+            const std::string prefix = path_.substr(0, pos);
+            if (!MachineKeyExists(prefix)) {
+                created_ = prefix;
+                break;
+            }
+            if (pos == std::string::npos) break;
+        }
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
     }
     ~MachineKey() {
         if (key_) RegCloseKey(key_);
-        DeleteZundaKey(HKEY_LOCAL_MACHINE, path_);
+        if (!created_.empty()) DeleteKeyTree(HKEY_LOCAL_MACHINE, created_);
     }
     MachineKey(const MachineKey&) = delete;
     MachineKey& operator=(const MachineKey&) = delete;
@@ -108,7 +129,7 @@ public:
     }
 
 private:
-    std::string path_;
+    std::string path_, created_;
     HKEY key_ = nullptr;
 };
 
