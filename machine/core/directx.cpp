@@ -1,9 +1,9 @@
 #include "machine/core/directx.h"
 
+#include "machine/core/subkeys.h"
 #include "machine/core/trim.h"
 
 #include <memory>
-#include <vector>
 
 namespace zunda::machine {
 namespace {
@@ -46,17 +46,11 @@ std::string DirectXVersion(reg::Registry& registry) {
 }
 
 void SubkeyDescriptions(reg::Registry& registry, const std::string& key, const AddLine& add) {
-    std::unique_ptr<reg::Key> list;
-    if (registry.Open(reg::kLocalMachine, key, reg::kRead, list) != reg::kOk) return;
-    std::vector<std::string> names;
-    const long listed = list->Subkeys(names);
-    list.reset();
-    for (const std::string& name : names) {
-        std::unique_ptr<reg::Key> sub;
-        if (registry.Open(reg::kLocalMachine, key + "\\" + name, reg::kRead, sub) != reg::kOk) continue;
+    const long listed = VisitSubkeys(registry, key, [&](reg::Key& sub) {
         reg::Data data;
-        if (sub->Query("Description", data) == reg::kOk && IsText(data.type)) add(reg::StringOf(data));
-    }
+        if (sub.Query("Description", data) == reg::kOk && IsText(data.type)) add(reg::StringOf(data));
+        return true;
+    });
     reg::Check(registry, listed);
 }
 

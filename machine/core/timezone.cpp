@@ -1,11 +1,10 @@
 #include "machine/core/timezone.h"
 
 #include "machine/core/os_version.h"
+#include "machine/core/subkeys.h"
 #include "server/core/failure.h"
 
 #include <cmath>
-#include <memory>
-#include <vector>
 
 namespace zunda::machine {
 namespace {
@@ -130,24 +129,16 @@ void GatherTimeZone(reg::Registry& registry, bool isNT, const ZoneInfo& current,
         out.standardBias = current.bias + current.standardBias;
     }
 
-    const std::string listPath = isNT ? kNtZoneList : k9xZoneList;
-    std::unique_ptr<reg::Key> list;
-    if (registry.Open(reg::kLocalMachine, listPath, reg::kRead, list) != reg::kOk) return;
-    std::vector<std::string> names;
-    const long listed = list->Subkeys(names);
-    list.reset();
-
-    for (const std::string& name : names) {
-        std::unique_ptr<reg::Key> entry;
-        if (registry.Open(reg::kLocalMachine, listPath + "\\" + name, reg::kRead, entry) != reg::kOk) continue;
-        const std::optional<ZoneInfo> zone = EntryZone(*entry);
-        if (zone && SameZone(*zone, current)) {
-            out.displayName = TextValue(*entry, "Display");
-            out.mapId = TextValue(*entry, "MapID");
-            return;
-        }
-    }
-    if (listed != reg::kOk) reg::Check(registry, listed);
+    bool matched = false;
+    const long listed = VisitSubkeys(registry, isNT ? kNtZoneList : k9xZoneList, [&](reg::Key& entry) {
+        const std::optional<ZoneInfo> zone = EntryZone(entry);
+        if (!zone || !SameZone(*zone, current)) return true;
+        out.displayName = TextValue(entry, "Display");
+        out.mapId = TextValue(entry, "MapID");
+        matched = true;
+        return false;
+    });
+    if (!matched) reg::Check(registry, listed);
 }
 
 }  // namespace zunda::machine
