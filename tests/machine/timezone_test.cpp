@@ -257,6 +257,7 @@ TEST_F(TimeZoneMatch, EveryFieldTakesPartInTheComparison) {
 
 TEST_F(TimeZoneMatch, DamagedEntriesAreSkippedAndTheFirstMatchWins) {
     ZoneInfo z = Berlin();
+    r.SetString(HKLM, Key("0 no record"), "Display", "no record at all");
     AddZone("1 short", z, "short record", "");
     r.Set(HKLM, Key("1 short"), "TZI", reg::kBinary, TziOf(z).substr(0, 43));
     AddZone("2 long", z, "long record", "");
