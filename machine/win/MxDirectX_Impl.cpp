@@ -1,7 +1,6 @@
 // MxDirectX: the installed DirectX version and the names of the Direct3D
 // drivers, DirectPlay services and DirectMusic synthesizers.
 #include "machine/core/directx.h"
-#include "machine/win/string_list.h"
 #include "server/win/frame.h"
 #include "system/win/registry_win32.h"
 
@@ -22,7 +21,7 @@ public:
     }
 
     STDMETHODIMP get_wstrVersion(BSTR* out) override {
-        return Get(out, [&] { return AnsiToBstr(version_); });
+        return Get(out, [&] { return Bstr::FromAnsi(version_); });
     }
     STDMETHODIMP get_strlDirect3D(IMxStringlist** out) override { return Own(out, 0); }
     STDMETHODIMP get_strlDirectPlay(IMxStringlist** out) override { return Own(out, 1); }
@@ -34,26 +33,16 @@ public:
                 if (!list) list = CreateLibraryObject<IMxStringlist>(CLSID_MxStringlist);
                 Check(list->Clear());
             }
-            try {
-                version_ = machine::DirectXVersion(SystemRegistry());
-            } catch (const RaisedError&) {
-                throw;
-            } catch (const std::exception& e) {
+            if (!Step("GetDXVersion", [&] { version_ = machine::DirectXVersion(SystemRegistry()); }))
                 version_ = machine::kNotInstalled;
-                ReportError("GetDXVersion", e.what());
-            }
             static constexpr const char* kKeys[3] = {machine::kDirect3DDrivers, machine::kDirectPlayServices,
                                                      machine::kDirectMusicSynths};
             for (int i = 0; i < 3; ++i) {
-                try {
-                    IMxStringlist* list = lists_[i].Get();
+                IMxStringlist* list = lists_[i].Get();
+                Step("OpenKeyValues", [&] {
                     machine::SubkeyDescriptions(SystemRegistry(), kKeys[i],
-                                                [&](const std::string& line) { AddListLine(list, line); });
-                } catch (const RaisedError&) {
-                    throw;
-                } catch (const std::exception& e) {
-                    ReportError("OpenKeyValues", e.what());
-                }
+                                                [&](const std::string& line) { AppendLine(list, line); });
+                });
             }
         });
     }

@@ -1,12 +1,18 @@
 // MxMedia: the multimedia devices of each kind, as a new list per read.
 #include "machine/core/media.h"
-#include "machine/win/string_list.h"
 #include "server/win/frame.h"
 
 #include <mmsystem.h>
 
 namespace zunda {
 namespace {
+
+// Whether the list holds the line already (its IndexOf ignores case).
+bool ListHolds(IMxStringlist* list, const std::string& line) {
+    long index = -1;
+    Check(list->IndexOf(Bstr::FromAnsi(line), &index));
+    return index != -1;
+}
 
 class Win32MediaDevices final : public machine::MediaDevices {
 public:
@@ -78,17 +84,13 @@ private:
         *out = nullptr;
         return Call([&] {
             ComPtr<IMxStringlist> list;
-            try {
+            Step(member, [&] {
                 list = CreateLibraryObject<IMxStringlist>(CLSID_MxStringlist);
                 Win32MediaDevices devices;
                 machine::ListDevices(
                     devices, kind, [&](const std::string& line) { return ListHolds(list.Get(), line); },
-                    [&](const std::string& line) { AddListLine(list.Get(), line); });
-            } catch (const RaisedError&) {
-                throw;
-            } catch (const std::exception& e) {
-                ReportError(member, e.what());
-            }
+                    [&](const std::string& line) { AppendLine(list.Get(), line); });
+            });
             *out = list.Detach();
         });
     }

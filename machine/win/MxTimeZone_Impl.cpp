@@ -70,7 +70,7 @@ public:
 
 private:
     HRESULT Text(BSTR* out, const std::string& text) {
-        return Get(out, [&] { return AnsiToBstr(text); });
+        return Get(out, [&] { return Bstr::FromAnsi(text); });
     }
 
     ComPtr<IMxMachine> machine_;

@@ -18,7 +18,7 @@ ZUNDA_TEST_IMPLEMENTED(MxDirectX);
 namespace zunda::test {
 namespace {
 
-std::wstring Wide(const std::string& s) { return Take(AnsiToBstr(s)); }
+std::wstring Wide(const std::string& s) { return std::wstring(Bstr::FromAnsi(s).View()); }
 
 template <class Caps, class F>
 std::vector<std::wstring> SystemLines(UINT count, F getCaps) {
