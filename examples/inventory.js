@@ -1,5 +1,5 @@
 // A short machine inventory: operating system, processor, memory, drives,
-// time zone and sound devices.
+// display, time zone and sound devices.
 var m = new ActiveXObject("Zunda.MxMachine");
 WScript.Echo("Computer:  " + m.wstrComputername + " (user " + m.wstrUsername + ")");
 WScript.Echo("System:    " + m.wstrOperatingSystem + ", version " + m.iMajorVersion + "." + m.iMinorVersion +
@@ -22,6 +22,12 @@ WScript.Echo("Drives:    " + drives.wstrAvailableDrives.split("").join(": ") + "
 // Each record (clDrives, clDrivesBySign) has only its own IUnknown-based
 // interface: its label, file system and sizes are for early-bound clients.
 WScript.Echo("Drive C:   " + (drives.clDrivesBySign("C") != null ? "listed" : "missing"));
+
+var display = new ActiveXObject("Zunda.MxDisplay");
+display.GetInfo();
+WScript.Echo("Display:   " + display.iHorzRes + " x " + display.iVertRes + ", " + display.iColorDepth + " bit, " +
+             display.wstrTechnology + (display.wstrAdapter ? ", adapter " + display.wstrAdapter : "") + " (" +
+             display.strlModes.Count + " modes)");
 
 var tz = new ActiveXObject("Zunda.MxTimeZone");
 tz.GetInfos();
