@@ -5,6 +5,7 @@
 #include "tests/support/win/com_test.h"
 
 #include <cpuid.h>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -113,8 +114,12 @@ TEST(MachineHost, DriveCAgainstDf) {
     const unsigned long long total = std::strtoull(DISK_TOTAL.c_str(), nullptr, 10);
     const unsigned long long avail = std::strtoull(EnvOr("ZUNDA_HOST_DISK_AVAILABLE").c_str(), nullptr, 10);
     EXPECT_EQ(Read(r.Get(), &IMxDriveRecord::get_iCapacity), total);
+    // Free space moves while other programs write to the disk (Wine prefixes
+    // of parallel runs are over a gigabyte): 1 % of the disk, at least
+    // 64 MiB, still tells a wrong unit or cluster figure.
+    const double slack = std::max(64.0 * 1024 * 1024, static_cast<double>(total) * 0.01);
     EXPECT_NEAR(static_cast<double>(Read(r.Get(), &IMxDriveRecord::get_iFreeSpace)), static_cast<double>(avail),
-                64.0 * 1024 * 1024);
+                slack);
     const long long clusterBytes = static_cast<long long>(Read(r.Get(), &IMxDriveRecord::get_iSectorsPerCluster)) *
                                    Read(r.Get(), &IMxDriveRecord::get_iBytesPerSector);
     EXPECT_GT(clusterBytes, 0);
