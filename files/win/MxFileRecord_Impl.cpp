@@ -16,13 +16,19 @@
 namespace zunda {
 namespace {
 
-// The gathered information of one file.
+// What a gathering reads at once: the file system's own data.
 struct FileInfo {
-    std::string version, binaryType, fileType;
-    std::string texts[7];  // CompanyName, FileDescription, InternalName, LegalCopyright, ProductName, ProductVersion, Comments
     UINT64 size = 0;
     double created = 0, accessed = 0, modified = 0;
     long attributes = 0;
+};
+
+// What the shell and the version resource add. Reading them costs many times
+// the file system's answer, so they are read when a client first asks for
+// one of them after a gathering, not for every file of a list.
+struct FileDetails {
+    std::string version, binaryType, fileType;
+    std::string texts[7];  // CompanyName, FileDescription, InternalName, LegalCopyright, ProductName, ProductVersion, Comments
     HICON icon = nullptr;
 };
 
@@ -30,10 +36,12 @@ const char* const kTextKeys[7] = {"CompanyName",  "FileDescription", "InternalNa
                                   "ProductName", "ProductVersion",  "Comments"};
 
 // An existing file, not a folder; names with wildcards name no single file.
-bool IsPlainFile(const std::string& name) {
+bool IsPlainFile(const std::string& name, WIN32_FILE_ATTRIBUTE_DATA* data = nullptr) {
     if (name.empty() || name.find_first_of("*?") != std::string::npos) return false;
-    const DWORD attributes = GetFileAttributesA(name.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    WIN32_FILE_ATTRIBUTE_DATA own;
+    if (!data) data = &own;
+    if (!GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, data)) return false;
+    return !(data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 double DateOf(const FILETIME& t) {
@@ -62,33 +70,32 @@ HICON IconOf(const std::string& name, UINT index) {
     return ExtractAssociatedIconA(instance, buffer.data(), &iconIndex);
 }
 
-FileInfo Gather(const std::string& name) {
-    FileInfo info;
-    {
-        DWORD error = 0;
-        FileHandle file = OpenFileAnsi(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       OPEN_EXISTING, &error);
-        if (file.Valid()) {
-            info.icon = IconOf(name, 0);
-            SHFILEINFOA shell = {};
-            if (SHGetFileInfoA(name.c_str(), 0, &shell, sizeof(shell), SHGFI_TYPENAME))
-                info.fileType.assign(shell.szTypeName, strnlen(shell.szTypeName, sizeof(shell.szTypeName)));
-            BY_HANDLE_FILE_INFORMATION data;
-            if (GetFileInformationByHandle(file.Get(), &data)) {
-                info.attributes = static_cast<long>(data.dwFileAttributes);
-                info.created = DateOf(data.ftCreationTime);
-                info.accessed = DateOf(data.ftLastAccessTime);
-                info.modified = DateOf(data.ftLastWriteTime);
-                info.size = (static_cast<UINT64>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-            }
-        }
-    }
+// Size, times and attributes; false when the name is no file (any more).
+bool Gather(const std::string& name, FileInfo& info) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!IsPlainFile(name, &data)) return false;
+    info.attributes = static_cast<long>(data.dwFileAttributes);
+    info.created = DateOf(data.ftCreationTime);
+    info.accessed = DateOf(data.ftLastAccessTime);
+    info.modified = DateOf(data.ftLastWriteTime);
+    info.size = (static_cast<UINT64>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+FileDetails GatherDetails(const std::string& name) {
+    FileDetails details;
+    if (!IsPlainFile(name)) return details;
+    details.icon = IconOf(name, 0);
+    SHFILEINFOA shell = {};
+    if (SHGetFileInfoA(name.c_str(), 0, &shell, sizeof(shell), SHGFI_TYPENAME))
+        details.fileType.assign(shell.szTypeName, strnlen(shell.szTypeName, sizeof(shell.szTypeName)));
+
     const std::string trimmed = core::Trim(name);
     const DWORD_PTR exeType = SHGetFileInfoA(trimmed.c_str(), 0, nullptr, 0, SHGFI_EXETYPE);
     DWORD binaryType = 0;
     std::optional<std::uint32_t> binary;
     if (GetBinaryTypeA(trimmed.c_str(), &binaryType)) binary = binaryType;
-    info.binaryType = core::BinaryTypeText(static_cast<std::uint32_t>(exeType), binary);
+    details.binaryType = core::BinaryTypeText(static_cast<std::uint32_t>(exeType), binary);
 
     core::VersionResource resource;
     DWORD ignored = 0;
@@ -98,9 +105,9 @@ FileInfo Gather(const std::string& name) {
         if (GetFileVersionInfoA(name.c_str(), 0, size, bytes.data()))
             resource = core::ParseVersionResource(bytes, &WideToAnsiText);
     }
-    info.version = core::VersionText(resource, name);
-    for (int i = 0; i < 7; ++i) info.texts[i] = resource.Value(kTextKeys[i]);
-    return info;
+    details.version = core::VersionText(resource, name);
+    for (int i = 0; i < 7; ++i) details.texts[i] = resource.Value(kTextKeys[i]);
+    return details;
 }
 
 }  // namespace
@@ -111,23 +118,23 @@ public:
                                      "MxFileRecord", ErrorEvent::None, false};
 
     ~TMxFileRecord() override {
-        if (info_.icon) DestroyIcon(info_.icon);
+        if (details_.icon) DestroyIcon(details_.icon);
     }
 
     STDMETHODIMP get_fiFilename(TFilename* out) override { return Text(out, filename_); }
     STDMETHODIMP get_wstrExtension(BSTR* out) override { return Text(out, extension_); }
     STDMETHODIMP get_wstrPath(BSTR* out) override { return Text(out, path_); }
     STDMETHODIMP get_wstrName(BSTR* out) override { return Text(out, name_); }
-    STDMETHODIMP get_wstrVersion(BSTR* out) override { return Text(out, info_.version); }
-    STDMETHODIMP get_wstrBinaryType(BSTR* out) override { return Text(out, info_.binaryType); }
-    STDMETHODIMP get_wstrFiletype(BSTR* out) override { return Text(out, info_.fileType); }
-    STDMETHODIMP get_wstrCompanyName(BSTR* out) override { return Text(out, info_.texts[0]); }
-    STDMETHODIMP get_wstrDescription(BSTR* out) override { return Text(out, info_.texts[1]); }
-    STDMETHODIMP get_wstrInternalName(BSTR* out) override { return Text(out, info_.texts[2]); }
-    STDMETHODIMP get_wstrLegalCopyright(BSTR* out) override { return Text(out, info_.texts[3]); }
-    STDMETHODIMP get_wstrProductName(BSTR* out) override { return Text(out, info_.texts[4]); }
-    STDMETHODIMP get_wstrProductVersion(BSTR* out) override { return Text(out, info_.texts[5]); }
-    STDMETHODIMP get_wstrComments(BSTR* out) override { return Text(out, info_.texts[6]); }
+    STDMETHODIMP get_wstrVersion(BSTR* out) override { return Detail(out, &FileDetails::version); }
+    STDMETHODIMP get_wstrBinaryType(BSTR* out) override { return Detail(out, &FileDetails::binaryType); }
+    STDMETHODIMP get_wstrFiletype(BSTR* out) override { return Detail(out, &FileDetails::fileType); }
+    STDMETHODIMP get_wstrCompanyName(BSTR* out) override { return VersionText(out, 0); }
+    STDMETHODIMP get_wstrDescription(BSTR* out) override { return VersionText(out, 1); }
+    STDMETHODIMP get_wstrInternalName(BSTR* out) override { return VersionText(out, 2); }
+    STDMETHODIMP get_wstrLegalCopyright(BSTR* out) override { return VersionText(out, 3); }
+    STDMETHODIMP get_wstrProductName(BSTR* out) override { return VersionText(out, 4); }
+    STDMETHODIMP get_wstrProductVersion(BSTR* out) override { return VersionText(out, 5); }
+    STDMETHODIMP get_wstrComments(BSTR* out) override { return VersionText(out, 6); }
     STDMETHODIMP get_iSize(UINT64* out) override { return Value(out, info_.size); }
     STDMETHODIMP get_dtCreated(DATE* out) override { return Value(out, info_.created); }
     STDMETHODIMP get_dtAccessed(DATE* out) override { return Value(out, info_.accessed); }
@@ -135,8 +142,9 @@ public:
     STDMETHODIMP get_iAttributes(long* out) override { return Value(out, info_.attributes); }
     STDMETHODIMP get_iIconHandle(long* out) override {
         return Get(out, [&] {
+            LoadDetails();
             Locked hold(lock_);
-            return static_cast<long>(reinterpret_cast<intptr_t>(info_.icon));
+            return static_cast<long>(reinterpret_cast<intptr_t>(details_.icon));
         });
     }
 
@@ -208,6 +216,24 @@ private:
             return b;
         });
     }
+    HRESULT Detail(BSTR* out, std::string FileDetails::*field) {
+        return Get(out, [&] {
+            LoadDetails();
+            Locked hold(lock_);
+            BSTR b = AnsiToBstr(details_.*field);
+            if (!b) throw std::bad_alloc();
+            return b;
+        });
+    }
+    HRESULT VersionText(BSTR* out, int which) {
+        return Get(out, [&] {
+            LoadDetails();
+            Locked hold(lock_);
+            BSTR b = AnsiToBstr(details_.texts[which]);
+            if (!b) throw std::bad_alloc();
+            return b;
+        });
+    }
     template <class T>
     HRESULT Value(T* out, const T& field) {
         return Get(out, [&] {
@@ -227,8 +253,8 @@ private:
     void Clear() {
         Locked hold(lock_);
         ++generation_;
-        if (info_.icon) DestroyIcon(info_.icon);
         info_ = FileInfo();
+        DropDetails();
         filename_.clear();
         extension_.clear();
         path_.clear();
@@ -248,15 +274,39 @@ private:
             name = filename_;
             generation = generation_;
         }
-        if (!IsPlainFile(name)) return;
-        FileInfo info = Gather(name);
+        FileInfo info;
+        if (!Gather(name, info)) return;
         Locked hold(lock_);
-        if (generation != generation_) {
-            if (info.icon) DestroyIcon(info.icon);
+        if (generation != generation_) return;
+        info_ = info;
+        DropDetails();
+        detailsPending_ = true;
+    }
+
+    // The shell and version details of the last gathering, read on first use.
+    void LoadDetails() {
+        std::string name;
+        unsigned long generation;
+        {
+            Locked hold(lock_);
+            if (!detailsPending_) return;
+            name = filename_;
+            generation = generation_;
+        }
+        FileDetails details = GatherDetails(name);
+        Locked hold(lock_);
+        if (generation != generation_ || !detailsPending_) {
+            if (details.icon) DestroyIcon(details.icon);
             return;
         }
-        if (info_.icon) DestroyIcon(info_.icon);
-        info_ = std::move(info);
+        DropDetails();
+        details_ = std::move(details);
+    }
+    // Called with the lock held.
+    void DropDetails() {
+        if (details_.icon) DestroyIcon(details_.icon);
+        details_ = FileDetails();
+        detailsPending_ = false;
     }
 
     // A text of the internal path object.
@@ -287,6 +337,8 @@ private:
     std::string filename_, extension_, path_, name_;
     std::string extDescription_, extDescription2_, regKey_;
     FileInfo info_;
+    FileDetails details_;
+    bool detailsPending_ = false;
     ComPtr<IMxPath> pathObject_;
 };
 
