@@ -228,3 +228,47 @@ TEST_F(FileListTest, FileUtilsConvertListsBothWays) {
 
 }  // namespace
 }  // namespace zunda::test
+
+namespace zunda::test {
+namespace {
+
+// Run by tests/files/wine-filelist-stat.sh: gathers the files of the folder
+// it names on the worker and writes "name size modified-seconds" lines for
+// the script to compare with the host's own stat.
+TEST(FileListStat, DISABLED_GatherForTheHostsStat) {
+    char folder[MAX_PATH] = {}, output[MAX_PATH] = {};
+    ASSERT_GT(GetEnvironmentVariableA("ZUNDA_STAT_DIR", folder, MAX_PATH), 0u);
+    ASSERT_GT(GetEnvironmentVariableA("ZUNDA_STAT_OUT", output, MAX_PATH), 0u);
+    ComPtr<IMxFileList> list = Create<IMxFileList>(CLSID_MxFileList);
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((std::string(folder) + "\\*").c_str(), &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    do {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        long index = 0;
+        ASSERT_EQ(list->Add(Bstr(std::string(folder) + "\\" + data.cFileName), VARIANT_FALSE, VARIANT_FALSE, &index),
+                  S_OK);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    ASSERT_EQ(list->GetAllFileInfos(VARIANT_TRUE), S_OK);
+    VARIANT_BOOL ready = VARIANT_FALSE;
+    ASSERT_EQ(list->Waitfor(120, &ready), S_OK);
+    ASSERT_NE(ready, VARIANT_FALSE);
+    FILE* out = std::fopen(output, "w");
+    ASSERT_TRUE(out);
+    const long n = Read(list.Get(), &IMxFileList::get_iCount);
+    for (long i = 0; i < n; ++i) {
+        ComPtr<IMxFileRecord> r;
+        ASSERT_EQ(list->get_clFileRecord(i, r.Put()), S_OK);
+        const std::wstring name = ReadText(r.Get(), &IMxFileRecord::get_wstrName) + L"." +
+                                  ReadText(r.Get(), &IMxFileRecord::get_wstrExtension);
+        const double modified = Read(r.Get(), &IMxFileRecord::get_dtModified);
+        std::fprintf(out, "%ls %llu %.3f\n", name.c_str(),
+                     static_cast<unsigned long long>(Read(r.Get(), &IMxFileRecord::get_iSize)),
+                     (modified - 25569.0) * 86400.0);
+    }
+    std::fclose(out);
+}
+
+}  // namespace
+}  // namespace zunda::test
