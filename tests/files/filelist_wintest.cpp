@@ -182,6 +182,16 @@ TEST_F(FileListTest, WaitforTimesOutAndStopsOnQuit) {
     EXPECT_GE(took, 1000u);
     EXPECT_LT(took, 3000u);
 
+    // On a ready list every timeout answers at once, 0, negative and huge ones too.
+    EXPECT_EQ(list->GetAllFileInfos(VARIANT_FALSE), S_OK);
+    for (long timeout : {0L, -5L, static_cast<long>(0x80000000u), 0x7FFFFFFFL}) {
+        begin = GetTickCount();
+        EXPECT_EQ(list->Waitfor(timeout, &ready), S_OK);
+        EXPECT_NE(ready, VARIANT_FALSE);
+        EXPECT_LT(GetTickCount() - begin, 100u);
+    }
+    list = Create<IMxFileList>(CLSID_MxFileList);
+
     // WM_QUIT ends the wait at once and stays for the caller's own loop.
     PostQuitMessage(7);
     begin = GetTickCount();

@@ -111,6 +111,9 @@ TEST_F(FileRecordTest, ProgramsGiveTheirTypeAndVersionTexts) {
     EXPECT_EQ(Text(&IMxFileRecord::get_wstrVersion), L"No Version Information found (" + dir.W("plain.txt") + L").");
     EXPECT_EQ(Text(&IMxFileRecord::get_wstrCompanyName), L"");
     EXPECT_EQ(Read(record.Get(), &IMxFileRecord::get_iSize), 10u);
+    // Looking up the associated icon leaves the record's name alone.
+    Read(record.Get(), &IMxFileRecord::get_iIconHandle);
+    EXPECT_EQ(Text(&IMxFileRecord::get_fiFilename), dir.W("plain.txt"));
 }
 
 // The offset of a wide text in bytes, or npos.
