@@ -13,16 +13,6 @@ ZUNDA_TEST_IMPLEMENTED(MxFileList);
 namespace zunda::test {
 namespace {
 
-HRESULT CanUnloadSoon() {
-    HMODULE module = GetModuleHandleW(L"Zunda.dll");
-    if (!module) return E_FAIL;
-    using Fn = HRESULT(STDAPICALLTYPE*)();
-    auto canUnload = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
-    HRESULT hr = S_FALSE;
-    for (int i = 0; i < 100 && (hr = canUnload()) != S_OK; ++i) Sleep(50);
-    return hr;
-}
-
 class FileListTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -170,7 +160,7 @@ TEST_F(FileListTest, WorkerGathers200FilesLikeTheFileSystemSaysAndChangesDoNotHu
         for (int i = 0; i < 20; ++i) Add(dir / "f001.dat");
     }
     list.Reset();  // released while nothing runs any more, or while a worker still holds it
-    EXPECT_EQ(CanUnloadSoon(), S_OK);
+    EXPECT_EQ(LibraryCanUnloadSoon(), S_OK);
 }
 
 TEST_F(FileListTest, WaitforTimesOutAndStopsOnQuit) {

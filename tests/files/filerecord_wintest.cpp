@@ -177,18 +177,6 @@ TEST_F(FileRecordTest, LargeSparseFileAndExactTimes) {
     EXPECT_GT(Read(record.Get(), &IMxFileRecord::get_dtCreated), 0.0);
 }
 
-// Calls DllCanUnloadNow of the loaded library until it answers S_OK (workers
-// may still be leaving) or a few seconds have passed.
-HRESULT CanUnloadSoon() {
-    HMODULE module = GetModuleHandleW(L"Zunda.dll");
-    if (!module) return E_FAIL;
-    using Fn = HRESULT(STDAPICALLTYPE*)();
-    auto canUnload = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
-    HRESULT hr = S_FALSE;
-    for (int i = 0; i < 100 && (hr = canUnload()) != S_OK; ++i) Sleep(50);
-    return hr;
-}
-
 TEST_F(FileRecordTest, WorkerGathersWithoutTheCallerPumping) {
     const std::string console = Cwd() + "\\program-console.exe";
     ASSERT_TRUE(Set(console, true, true));
@@ -214,7 +202,7 @@ TEST_F(FileRecordTest, WorkerGathersWithoutTheCallerPumping) {
         EXPECT_EQ(s, 0u);
     }
     record.Reset();
-    EXPECT_EQ(CanUnloadSoon(), S_OK);
+    EXPECT_EQ(LibraryCanUnloadSoon(), S_OK);
 }
 
 TEST_F(FileRecordTest, FreeTextsAndParseFilename) {

@@ -10,16 +10,6 @@ ZUNDA_TEST_IMPLEMENTED(MxPath);
 namespace zunda::test {
 namespace {
 
-std::wstring RegText(HKEY root, const char* key, const char* value) {
-    HKEY k = nullptr;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return L"";
-    char buf[1024] = {};
-    DWORD size = sizeof(buf) - 1, type = 0;
-    LONG rc = RegQueryValueExA(k, value, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
-    RegCloseKey(k);
-    return rc == ERROR_SUCCESS ? Widen(buf) : L"";
-}
-
 class PathTest : public ::testing::Test {
 protected:
     void SetUp() override {
