@@ -2,7 +2,6 @@
 
 #include "files/core/path.h"
 
-#include <cstdio>
 
 namespace zunda::core {
 
@@ -74,12 +73,6 @@ std::string VersionText(const VersionResource& resource, std::string_view fileNa
         out += std::to_string(*resource.fileVersion[i]);
     }
     return out;
-}
-
-std::string ListIndexMessage(long index) {
-    char text[96];
-    std::snprintf(text, sizeof(text), "Listenindex \xFC" "berschreitet das Maximum (%ld)", index);
-    return text;
 }
 
 std::int64_t WaitStepLimit(std::int32_t timeoutSeconds) {

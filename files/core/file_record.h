@@ -36,9 +36,6 @@ double FileTimeToDate(std::uint64_t fileTime);
 // "a.b.c.d" of the fixed file version, or the no-version text for the name.
 std::string VersionText(const VersionResource& resource, std::string_view fileName);
 
-// The index text of the list failures: "Listenindex überschreitet das Maximum (n)".
-std::string ListIndexMessage(long index);
-
 // Waitfor's limit: the number of 250 ms steps after which it stops
 // (4 per second for a timeout of 1 or more, 240 otherwise), without overflow.
 std::int64_t WaitStepLimit(std::int32_t timeoutSeconds);

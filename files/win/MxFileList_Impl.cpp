@@ -6,6 +6,7 @@
 #include "files/core/file_record.h"
 #include "server/core/failure.h"
 #include "server/win/frame.h"
+#include "server/win/record_list.h"
 #include "server/win/worker.h"
 
 #include <vector>
@@ -19,28 +20,27 @@ public:
 
     STDMETHODIMP get_fiFiles(long index, TFilename* out) override {
         return Failing("Get_fiFiles", out, [&] {
-            BSTR name = nullptr;
-            Check(At(index)->get_fiFilename(&name));
+            Bstr name;
+            Check(entries_.Peek(index)->get_fiFilename(name.Put()));
             return name;
         });
     }
     STDMETHODIMP put_fiFiles(long index, TFilename name) override {
         return FailingVoid("Set_fiFiles", [&] {
             VARIANT_BOOL found = VARIANT_FALSE;
-            Check(At(index)->SetFilename(name, VARIANT_FALSE, VARIANT_FALSE, &found));
+            Check(entries_.Peek(index)->SetFilename(name, VARIANT_FALSE, VARIANT_FALSE, &found));
         });
     }
     STDMETHODIMP get_iCount(long* out) override {
-        return Get(out, [&] { return static_cast<long>(entries_.size()); });
+        return Get(out, [&] { return entries_.Count(); });
     }
     STDMETHODIMP get_clFileRecord(long index, IMxFileRecord** out) override {
-        return Failing("Get_clFileRecord", out, [&] { return At(index).Copy(); });
+        return Failing("Get_clFileRecord", out, [&] { return entries_.At(index); });
     }
     STDMETHODIMP put_clFileRecord(long index, IMxFileRecord* record) override {
         return FailingVoid("Set_clFileRecord", [&] {
             NeedRecord(record);
-            At(index);
-            entries_[static_cast<size_t>(index)] = ComPtr<IMxFileRecord>(record);
+            entries_.Replace(index, ComPtr<IMxFileRecord>(record));
         });
     }
     STDMETHODIMP get_boThreadReady(VARIANT_BOOL* out) override {
@@ -53,32 +53,27 @@ public:
             VARIANT_BOOL found = VARIANT_FALSE;
             // The record is listed whether or not its file exists.
             Check(record->SetFilename(name, getInfo, thread, &found));
-            entries_.push_back(record);
-            return static_cast<long>(entries_.size() - 1);
+            entries_.Add(record);
+            return entries_.Count() - 1;
         });
     }
     STDMETHODIMP AddEx(IMxFileRecord* record) override {
         return FailingVoid("AddEx", [&] {
             NeedRecord(record);
-            entries_.push_back(ComPtr<IMxFileRecord>(record));
+            entries_.Add(ComPtr<IMxFileRecord>(record));
         });
     }
     STDMETHODIMP Clear() override {
-        return FailingVoid("Clear", [&] {
-            while (!entries_.empty()) entries_.pop_back();  // last to first
-        });
+        return FailingVoid("Clear", [&] { entries_.Clear(); });
     }
     STDMETHODIMP Delete(long index) override {
-        return FailingVoid("Delete", [&] {
-            At(index);
-            entries_.erase(entries_.begin() + index);
-        });
+        return FailingVoid("Delete", [&] { entries_.Remove(index); });
     }
     STDMETHODIMP DeleteEx(TFilename name) override {
         return FailingVoid("DeleteEx", [&] {
             const long index = Find(ToAnsi(name));
             if (index < 0) throw Failure("File \"" + ToAnsi(name) + "\" is not in the list.");
-            entries_.erase(entries_.begin() + index);
+            entries_.Remove(index);
         });
     }
     STDMETHODIMP Find(TFilename name, long* index, VARIANT_BOOL* out) override {
@@ -100,7 +95,7 @@ public:
                 generation = ++generation_;
                 ready_ = false;
             }
-            std::vector<ComPtr<IMxFileRecord>> records = entries_;
+            std::vector<ComPtr<IMxFileRecord>> records(entries_.begin(), entries_.end());
             auto gather = [this, records, generation] {
                 for (const ComPtr<IMxFileRecord>& r : records) {
                     if (Superseded(generation)) return;  // a newer gathering took over
@@ -145,22 +140,18 @@ private:
         });
     }
 
-    ComPtr<IMxFileRecord>& At(long index) {
-        if (index < 0 || static_cast<size_t>(index) >= entries_.size()) throw Failure(core::ListIndexMessage(index));
-        return entries_[static_cast<size_t>(index)];
-    }
     static void NeedRecord(IMxFileRecord* record) {
         if (!record) throw ComError(E_POINTER, "No file record given.");
     }
 
     long Find(const std::string& name) {
         const std::string wanted = Upper(name);
-        for (size_t i = 0; i < entries_.size(); ++i) {
-            BSTR own = nullptr;
-            Check(entries_[i]->get_fiFilename(&own));
-            const std::string text = Upper(ToAnsi(own));
-            SysFreeString(own);
-            if (text == wanted) return static_cast<long>(i);
+        long index = 0;
+        for (const ComPtr<IMxFileRecord>& r : entries_) {
+            Bstr own;
+            Check(r->get_fiFilename(own.Put()));
+            if (Upper(own.Ansi()) == wanted) return index;
+            ++index;
         }
         return -1;
     }
@@ -188,7 +179,7 @@ private:
         return generation != generation_;
     }
 
-    std::vector<ComPtr<IMxFileRecord>> entries_;
+    RecordList<IMxFileRecord> entries_;
     ComPtr<IClassFactory> factory_;
     Lock lock_;
     bool ready_ = false;

@@ -204,34 +204,28 @@ public:
     }
 
     STDMETHODIMP ParseFilename(TFilename name, TFilename* out) override {
-        return Get(out, [&] { return AnsiToBstr(PathText(&IMxPath::ParsePath, ToAnsi(name))); });
+        return Get(out, [&] { return Bstr::FromAnsi(PathText(&IMxPath::ParsePath, ToAnsi(name))); });
     }
 
 private:
     HRESULT Text(BSTR* out, const std::string& field) {
         return Get(out, [&] {
             Locked hold(lock_);
-            BSTR b = AnsiToBstr(field);
-            if (!b) throw std::bad_alloc();
-            return b;
+            return Bstr::FromAnsi(field);
         });
     }
     HRESULT Detail(BSTR* out, std::string FileDetails::*field) {
         return Get(out, [&] {
             LoadDetails();
             Locked hold(lock_);
-            BSTR b = AnsiToBstr(details_.*field);
-            if (!b) throw std::bad_alloc();
-            return b;
+            return Bstr::FromAnsi(details_.*field);
         });
     }
     HRESULT VersionText(BSTR* out, int which) {
         return Get(out, [&] {
             LoadDetails();
             Locked hold(lock_);
-            BSTR b = AnsiToBstr(details_.texts[which]);
-            if (!b) throw std::bad_alloc();
-            return b;
+            return Bstr::FromAnsi(details_.texts[which]);
         });
     }
     template <class T>
@@ -311,21 +305,14 @@ private:
 
     // A text of the internal path object.
     std::string PathText(HRESULT (STDMETHODCALLTYPE IMxPath::*get)(BSTR*)) {
-        BSTR text = nullptr;
-        const HRESULT hr = (PathObject()->*get)(&text);
-        std::string out = ToAnsi(text);
-        SysFreeString(text);
-        Check(hr);
-        return out;
+        Bstr text;
+        Check((PathObject()->*get)(text.Put()));
+        return text.Ansi();
     }
     std::string PathText(HRESULT (STDMETHODCALLTYPE IMxPath::*parse)(BSTR, BSTR*), const std::string& in) {
-        BSTR arg = AnsiToBstr(in), text = nullptr;
-        const HRESULT hr = (PathObject()->*parse)(arg, &text);
-        SysFreeString(arg);
-        std::string out = ToAnsi(text);
-        SysFreeString(text);
-        Check(hr);
-        return out;
+        Bstr text;
+        Check((PathObject()->*parse)(Bstr::FromAnsi(in), text.Put()));
+        return text.Ansi();
     }
     IMxPath* PathObject() {
         if (!pathObject_) pathObject_ = CreateLibraryObject<IMxPath>(CLSID_MxPath);

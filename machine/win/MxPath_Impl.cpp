@@ -63,20 +63,12 @@ public:
     STDMETHODIMP get_wstrCurrent(BSTR* out) override { return Path(out, "wstrCurrent"); }
 
     STDMETHODIMP ParsePath(BSTR path, BSTR* out) override {
-        return Get(out, [&] { return AnsiToBstr(machine::ParsePath(ToAnsi(path), *this)); });
+        return Get(out, [&] { return Bstr::FromAnsi(machine::ParsePath(ToAnsi(path), *this)); });
     }
 
     STDMETHODIMP GetReport(IMxStringlist** out) override {
-        return Get(out, [&] {
-            ComPtr<IMxStringlist> list = CreateLibraryObject<IMxStringlist>(CLSID_MxStringlist);
-            for (const machine::PathEntry* e : machine::ReportOrder()) {
-                BSTR line = AnsiToBstr(e->reportName + ReportedValue(*e));
-                long index = 0;
-                const HRESULT hr = list->Add(line, &index);
-                SysFreeString(line);
-                Check(hr);
-            }
-            return list.Detach();
+        return NewList("GetReport", out, [&](const AddText& add) {
+            for (const machine::PathEntry* e : machine::ReportOrder()) add(e->reportName + ReportedValue(*e));
         });
     }
 
@@ -84,20 +76,12 @@ private:
     // A property read: the three directory calls report their failure under
     // the property's name and answer empty; the others have no failure of their own.
     HRESULT Path(BSTR* out, const char* member) {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        return Call([&] {
-            BSTR value = AnsiToBstr(ReportedValue(*machine::FindPath(member)));
-            if (!value) throw std::bad_alloc();
-            *out = value;
-        });
+        return Get(out, [&] { return Bstr::FromAnsi(ReportedValue(*machine::FindPath(member))); });
     }
 
     std::string ReportedValue(const machine::PathEntry& e) {
         try {
             return Compute(e);
-        } catch (const RaisedError&) {
-            throw;
         } catch (const Failure& f) {
             ReportError(e.member, f.what());
             return std::string();
@@ -129,8 +113,8 @@ private:
         SetLastError(0);
         auto text = machine::ReadGrowing([&](char* b, std::uint32_t n) { return call(b, n); }, size);
         if (!text) {
-            DWORD code = GetLastError();
-            throw Failure(SystemMessage(code ? code : ERROR_INVALID_FUNCTION));
+            const DWORD code = GetLastError();
+            ThrowSystemError(code ? code : ERROR_INVALID_FUNCTION);
         }
         return *text;
     }
@@ -147,14 +131,10 @@ private:
 
     std::string Registry(const char* value) {
         if (!utils_) utils_ = CreateLibraryObject<IMxUtils>(CLSID_MxUtils);
-        BSTR key = AnsiToBstr(machine::kCurrentVersionKey), name = AnsiToBstr(value), text = nullptr;
-        const HRESULT hr = utils_->ReadRegString(static_cast<ZundaHKEY>(0x80000002u), key, name, &text);
-        SysFreeString(key);
-        SysFreeString(name);
-        std::string out = ToAnsi(text);
-        SysFreeString(text);
-        Check(hr);
-        return out;
+        Bstr text;
+        Check(utils_->ReadRegString(static_cast<ZundaHKEY>(0x80000002u), Bstr::FromAnsi(machine::kCurrentVersionKey),
+                                    Bstr::FromAnsi(value), text.Put()));
+        return text.Ansi();
     }
 
     // ParsePath's view of this object.
@@ -166,15 +146,9 @@ private:
     }
     std::string StrReplaceEx(std::string_view text, std::string_view from, std::string_view to) override {
         if (!strUtils_) strUtils_ = CreateLibraryObject<IMxStrUtils>(CLSID_MxStrUtils);
-        BSTR t = AnsiToBstr(text), f = AnsiToBstr(from), v = AnsiToBstr(to), result = nullptr;
-        const HRESULT hr = strUtils_->StrReplaceEx(t, f, v, &result);
-        SysFreeString(t);
-        SysFreeString(f);
-        SysFreeString(v);
-        std::string out = ToAnsi(result);
-        SysFreeString(result);
-        Check(hr);
-        return out;
+        Bstr result;
+        Check(strUtils_->StrReplaceEx(Bstr::FromAnsi(text), Bstr::FromAnsi(from), Bstr::FromAnsi(to), result.Put()));
+        return result.Ansi();
     }
 
     ComPtr<IMxUtils> utils_;

@@ -30,10 +30,7 @@ public:
 };
 
 void SetText(IMxFileRecord* record, HRESULT (STDMETHODCALLTYPE IMxFileRecord::*put)(BSTR), const std::string& text) {
-    BSTR value = AnsiToBstr(text);
-    const HRESULT hr = (record->*put)(value);
-    SysFreeString(value);
-    Check(hr);
+    Check((record->*put)(Bstr::FromAnsi(text)));
 }
 
 }  // namespace
@@ -87,11 +84,8 @@ private:
     }
 
     ComPtr<IMxFileRecord> Add(int which, const std::string& file) {
-        BSTR name = AnsiToBstr(file);
         long index = 0;
-        HRESULT hr = lists_[which]->Add(name, VARIANT_FALSE, VARIANT_FALSE, &index);
-        SysFreeString(name);
-        Check(hr);
+        Check(lists_[which]->Add(Bstr::FromAnsi(file), VARIANT_FALSE, VARIANT_FALSE, &index));
         ComPtr<IMxFileRecord> record;
         Check(lists_[which]->get_clFileRecord(index, record.Put()));
         return record;

@@ -146,10 +146,7 @@ std::wstring RegText(HKEY root, const char* key, const char* value) {
     LONG rc = RegQueryValueExA(k, value, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
     RegCloseKey(k);
     if (rc != ERROR_SUCCESS) return L"";
-    BSTR text = AnsiToBstr(buf);
-    std::wstring out = W(text);
-    SysFreeString(text);
-    return out;
+    return std::wstring(Bstr::FromAnsi(buf).View());
 }
 
 }  // namespace zunda::test
