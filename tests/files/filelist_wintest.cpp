@@ -13,6 +13,12 @@ ZUNDA_TEST_IMPLEMENTED(MxFileList);
 namespace zunda::test {
 namespace {
 
+int g_posted = 0;
+LRESULT CALLBACK CountingWindow(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_USER + 1) ++g_posted;
+    return DefWindowProcA(h, m, w, l);
+}
+
 class FileListTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -194,12 +200,9 @@ TEST_F(FileListTest, WaitforTimesOutAndStopsOnQuit) {
     EXPECT_EQ(msg.wParam, 7u);
 
     // A posted message is dispatched while waiting.
-    static int calls = 0;
+    g_posted = 0;
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-        if (m == WM_USER + 1) ++calls;
-        return DefWindowProcA(h, m, w, l);
-    };
+    wc.lpfnWndProc = &CountingWindow;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "ZundaWaitTest";
     RegisterClassA(&wc);
@@ -207,7 +210,7 @@ TEST_F(FileListTest, WaitforTimesOutAndStopsOnQuit) {
     ASSERT_TRUE(window);
     PostMessageA(window, WM_USER + 1, 0, 0);
     EXPECT_EQ(list->Waitfor(1, &ready), S_OK);
-    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(g_posted, 1);
     DestroyWindow(window);
 }
 
