@@ -32,6 +32,16 @@ public:
         while (!items_.empty()) items_.pop_back();
     }
 
+    // Removes or replaces the record at a zero-based position.
+    void Remove(long index) {
+        Peek(index);
+        items_.erase(items_.begin() + index);
+    }
+    void Replace(long index, ComPtr<I> record) {
+        Peek(index);
+        items_[static_cast<size_t>(index)] = std::move(record);
+    }
+
     // The record at a zero-based position without a new reference.
     I* Peek(long index) const {
         if (!ListIndexValid(index, items_.size())) ThrowListIndex(index);

@@ -16,17 +16,6 @@ std::wstring Wide(const char* ansi) {
     return std::wstring(zunda::Bstr::FromAnsi(ansi ? ansi : "").View());
 }
 
-// The registry text as MxUtils would give it, empty when missing.
-std::wstring RegText(HKEY root, const char* key, const char* value) {
-    HKEY k = nullptr;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return L"";
-    char buf[1024] = {};
-    DWORD size = sizeof(buf) - 1, type = 0;
-    LONG rc = RegQueryValueExA(k, value, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
-    RegCloseKey(k);
-    return rc == ERROR_SUCCESS ? Wide(buf) : L"";
-}
-
 class MxMachineTest : public ::testing::Test {
 protected:
     void SetUp() override {

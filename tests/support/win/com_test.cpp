@@ -127,4 +127,26 @@ ErrorInfoText TakeErrorInfo() {
     return out;
 }
 
+HRESULT LibraryCanUnloadSoon() {
+    HMODULE module = GetModuleHandleW(L"Zunda.dll");
+    if (!module) return E_FAIL;
+    using Fn = HRESULT(STDAPICALLTYPE*)();
+    auto canUnload = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+    if (!canUnload) return E_FAIL;
+    HRESULT hr = S_FALSE;
+    for (int i = 0; i < 100 && (hr = canUnload()) != S_OK; ++i) Sleep(50);
+    return hr;
+}
+
+std::wstring RegText(HKEY root, const char* key, const char* value) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return L"";
+    char buf[1024] = {};
+    DWORD size = sizeof(buf) - 1, type = 0;
+    LONG rc = RegQueryValueExA(k, value, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
+    RegCloseKey(k);
+    if (rc != ERROR_SUCCESS) return L"";
+    return std::wstring(Bstr::FromAnsi(buf).View());
+}
+
 }  // namespace zunda::test

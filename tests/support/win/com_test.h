@@ -130,6 +130,13 @@ struct ErrorInfoText {
 };
 ErrorInfoText TakeErrorInfo();
 
+// DllCanUnloadNow of the loaded library, asked until it answers S_OK (worker
+// threads may still be leaving) or a few seconds have passed.
+HRESULT LibraryCanUnloadSoon();
+
+// A registry string as the library's registry reads give it; empty when missing.
+std::wstring RegText(HKEY root, const char* key, const char* value);
+
 inline std::wstring W(BSTR s) { return s ? std::wstring(s, SysStringLen(s)) : std::wstring(); }
 
 // Frees a BSTR result of a direct-result member and returns its text.

@@ -1,0 +1,10 @@
+# The file list benchmark (run by bench/run-filelist-bench.sh, not by the tests).
+if(WIN32)
+  add_executable(filelist_bench ${CMAKE_SOURCE_DIR}/bench/filelist_bench.cpp ${GEN}/Zunda_i.c)
+  target_include_directories(filelist_bench PRIVATE ${GEN})
+  target_compile_definitions(filelist_bench PRIVATE ${ZUNDA_WIN_DEFS})
+  target_compile_options(filelist_bench PRIVATE -O2 $<$<COMPILE_LANGUAGE:CXX>:${ZUNDA_WARNINGS}>)
+  target_link_libraries(filelist_bench PRIVATE ole32 oleaut32 uuid)
+  target_link_options(filelist_bench PRIVATE ${ZUNDA_STATIC_RUNTIME})
+  add_dependencies(filelist_bench zunda_idl)
+endif()
