@@ -1,6 +1,6 @@
 // Soak from a script host: every class that a script can create (all but the
-// two records with only an IUnknown-based interface) is created, used and
-// released 2,000 times.
+// two records with only an IUnknown-based interface) is created by its
+// ProgID, used and released 2,000 times.
 WScript.Echo("begin");
 var failures = 0;
 var classes = ["MxBaseInterface", "MxAuditLogFile", "MxStringlist", "MxFileRecord", "MxFileList", "MxStrUtils",
@@ -15,7 +15,8 @@ for (var c = 0; c < classes.length; c++) {
     try {
         new ActiveXObject("Zunda." + name);
     } catch (e) {
-        WScript.Echo("not available: " + name);
+        WScript.Echo("FAILED: Zunda." + name + " cannot be created: " + e.description);
+        failures++;
         continue;
     }
     available++;
