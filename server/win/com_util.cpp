@@ -86,6 +86,7 @@ Bstr Bstr::FromWide(std::wstring_view text) {
 
 Bstr Bstr::FromAnsi(std::string_view text) {
     if (text.empty()) return FromWide(std::wstring_view());
+    // cppcheck-suppress invalidLifetime ; out owns the string it writes into
     const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     Bstr out(SysAllocStringLen(nullptr, static_cast<UINT>(n > 0 ? n : 0)));
     if (!out.b_) throw std::bad_alloc();

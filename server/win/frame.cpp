@@ -13,6 +13,7 @@ namespace zunda {
 CaughtFailure CurrentFailure() noexcept {
     try {
         try {
+            // cppcheck-suppress rethrowNoCurrentException ; called only inside a catch block, as documented
             throw;
         } catch (const RaisedError& e) {
             return {E_UNEXPECTED, e.what()};
@@ -696,7 +697,7 @@ private:
     VARIANT scratch_ = {};
     Shape retShape_ = Shape::Plain;
     VARTYPE retVt_ = VT_EMPTY;
-    alignas(8) unsigned char retBuffer_[64];  // records of up to 32 flags, or one value
+    alignas(8) unsigned char retBuffer_[64] = {};  // records of up to 32 flags, or one value
     bool retUsed_ = false;
     ComPtr<ITypeInfo> recordType_;
     IRecordInfo* recordInfo_ = nullptr;

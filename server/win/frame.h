@@ -339,6 +339,7 @@ protected:
     HRESULT Guarded(const char* member, T* out, T failure, F&& work) noexcept {
         if (!out) return E_POINTER;
         *out = T{};
+        // cppcheck-suppress throwInNoexceptFunction ; Call catches every exception of the member's work
         return Call([&] {
             if (!Step(member, [&] { *out = TakeValue<T>(work()); })) {
                 ReleaseValue(*out);
@@ -350,6 +351,7 @@ protected:
     // A guarded member without a value.
     template <class F>
     HRESULT GuardedVoid(const char* member, F&& work) noexcept {
+        // cppcheck-suppress throwInNoexceptFunction ; Call catches every exception of the member's work
         return Call([&] { Step(member, work); });
     }
 
@@ -394,6 +396,7 @@ protected:
     HRESULT OwnedList(const char* member, ComPtr<IMxStringlist>& list, IMxStringlist** out, F&& fill) noexcept {
         if (!out) return E_POINTER;
         *out = nullptr;
+        // cppcheck-suppress throwInNoexceptFunction ; Call catches every exception of the member's work
         return Call([&] {
             FillStep(member, [&] {
                 if (!list) list = CreateLibraryObject<IMxStringlist>(CLSID_MxStringlist);
@@ -411,6 +414,7 @@ protected:
     HRESULT NewList(const char* member, IMxStringlist** out, F&& fill) noexcept {
         if (!out) return E_POINTER;
         *out = nullptr;
+        // cppcheck-suppress throwInNoexceptFunction ; Call catches every exception of the member's work
         return Call([&] {
             ComPtr<IMxStringlist> list;
             const bool filled = FillStep(member, [&] {

@@ -162,6 +162,7 @@ void MakeCodes(const std::uint8_t* lens, unsigned n, std::uint16_t* codes) {
     unsigned code = 0;
     for (unsigned len = 1; len <= kMaxCodeLen; ++len) {
         code = (code + count[len - 1]) << 1;
+        // cppcheck-suppress containerOutOfBounds ; the arrays hold kMaxCodeLen + 1 entries or more
         next[len] = code;
     }
     for (unsigned i = 0; i < n; ++i) codes[i] = lens[i] ? static_cast<std::uint16_t>(next[lens[i]]++) : 0;
@@ -617,6 +618,7 @@ public:
         count[0] = 0;
         std::int64_t left = 1;
         for (unsigned len = 1; len <= kMaxCodeLen; ++len) {
+            // cppcheck-suppress containerOutOfBounds ; the arrays hold kMaxCodeLen + 1 entries or more
             left = (left << 1) - count[len];
             if (left < 0) return false;  // over-subscribed
         }
@@ -628,6 +630,7 @@ public:
         unsigned code = 0;
         for (unsigned len = 1; len <= kMaxCodeLen; ++len) {
             code = (code + count[len - 1]) << 1;
+            // cppcheck-suppress containerOutOfBounds ; the arrays hold kMaxCodeLen + 1 entries or more
             next[len] = code;
         }
         const std::size_t rootSize = std::size_t{1} << root_;
