@@ -4,7 +4,7 @@
 // published under the record's lock, which every getter takes.
 #include "files/core/file_record.h"
 #include "files/core/path.h"
-#include "files/win/win32_file.h"
+#include "server/win/win32_file.h"
 #include "server/core/failure.h"
 #include "server/win/frame.h"
 #include "server/win/worker.h"
