@@ -109,7 +109,7 @@ void Round(const Target& t) {
     object->Release();
 }
 
-TEST(Soak, EveryClassTenThousandRoundsStaysFlat) {
+TEST(Soak, DISABLED_EveryClassTenThousandRoundsStaysFlat) {
     const std::vector<Target> targets = Targets();
     ASSERT_FALSE(targets.empty());
     const int kRounds = 10000;
