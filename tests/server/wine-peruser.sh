@@ -31,7 +31,11 @@ machine_before=$(export_key 'HKLM\Software\Classes')
 zunda_wine peruser regsvr32 /s /n /i:user 'C:\peruser\Zunda.dll' || fail "regsvr32 /n /i:user"
 user_after=$(export_key 'HKCU\Software\Classes')
 machine_after=$(export_key 'HKLM\Software\Classes')
-[ "$machine_before" = "$machine_after" ] || fail "per-user registration wrote machine-wide entries"
+# Nothing of Zunda machine-wide (Wine registers some system type libraries
+# of its own on first use, so the machine-wide tree is searched, not compared).
+zunda_keys() { printf '%s\n' "$1" | grep -icE 'Zunda\.|778AA618-11D3-4B05-BD00-10C330340EF1' || true; }
+[ "$(zunda_keys "$machine_after")" = "$(zunda_keys "$machine_before")" ] ||
+    fail "per-user registration wrote machine-wide entries"
 classes=$(printf '%s\n' "$user_after" | sed -n 's/^\[HKEY_CURRENT_USER\\Software\\Classes\\Zunda\.\([A-Za-z]*\)\]$/\1/p' | sort -u)
 count=$(printf '%s\n' "$classes" | grep -c . || true)
 [ "$count" -ge 12 ] || fail "only $count ProgIDs registered per user"
@@ -49,15 +53,14 @@ fi
 
 zunda_wine peruser regsvr32 /s /u /n /i:user 'C:\peruser\Zunda.dll' || fail "regsvr32 /u /n /i:user"
 user_final=$(export_key 'HKCU\Software\Classes')
-if [ "$user_before" != "$user_final" ]; then
-    fail "per-user unregistration left entries behind"
-    diff <(printf '%s\n' "$user_before") <(printf '%s\n' "$user_final") | head -20 | sed 's/^/    /'
-fi
+# Nothing of Zunda is left for the user, and no key that registration made
+# (Wine registers some system entries of its own on first use, so the trees
+# are searched rather than compared line by line).
+[ "$(zunda_keys "$user_final")" = "$(zunda_keys "$user_before")" ] ||
+    fail "per-user unregistration left Zunda entries behind"
+[ -n "$user_before" ] || [ -z "$user_final" ] || fail "per-user unregistration left the Classes key behind"
 machine_final=$(export_key 'HKLM\Software\Classes')
-if [ "$machine_before" != "$machine_final" ]; then
-    fail "machine-wide entries changed"
-    diff <(printf '%s\n' "$machine_before") <(printf '%s\n' "$machine_final") | head -20 | sed 's/^/    /'
-fi
+[ "$(zunda_keys "$machine_final")" = "$(zunda_keys "$machine_before")" ] || fail "machine-wide Zunda entries changed"
 zunda_wine_wait
 [ $failed -eq 0 ] && echo "ok: per-user registration of $count classes, read back as a client does, removed without a trace"
 exit $failed
