@@ -62,5 +62,7 @@ user_final=$(export_key 'HKCU\Software\Classes')
 machine_final=$(export_key 'HKLM\Software\Classes')
 [ "$(zunda_keys "$machine_final")" = "$(zunda_keys "$machine_before")" ] || fail "machine-wide Zunda entries changed"
 zunda_wine_wait
+# A prefix is over a gigabyte: this run's own is not kept.
+rm -rf -- "$build/peruser-wine"
 [ $failed -eq 0 ] && echo "ok: per-user registration of $count classes, read back as a client does, removed without a trace"
 exit $failed

@@ -14,4 +14,6 @@ cp "$build/regfree_client.exe" "$build/Zunda.dll" "$build/dist/Zunda.manifest" "
 zunda_wine regfree 'C:\regfree\regfree_client.exe'
 rc=$?
 zunda_wine_wait
+# A prefix is over a gigabyte: this run's own is not kept.
+rm -rf -- "$build/regfree-wine"
 exit $rc
