@@ -1,7 +1,7 @@
 // MxPath: the special folders, the Windows, temporary and current
 // directories, the paths kept under the CurrentVersion key, ParsePath and a
 // report of them all. Every value is worked out when it is read.
-#include "machine/core/special_folders.h"
+#include "machine/core/shell_folders.h"
 #include "server/core/failure.h"
 #include "server/win/frame.h"
 

@@ -1,4 +1,4 @@
-#include "machine/core/special_folders.h"
+#include "machine/core/shell_folders.h"
 
 #include "machine/core/trim.h"
 

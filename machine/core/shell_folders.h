@@ -1,4 +1,4 @@
-// Special folders and paths: the table of path properties (their source and
+// Shell folders and paths: the table of path properties (their source and
 // report name), the report order, the placeholder expansion of ParsePath and
 // the retry rule of the directory calls.
 #pragma once
@@ -14,7 +14,7 @@ namespace zunda::machine {
 
 enum class PathSource {
     Windows,           // GetWindowsDirectoryA
-    Folder,            // a shell special folder (CSIDL)
+    Folder,            // a folder the shell names by CSIDL
     Temp,              // GetTempPathA
     Registry,          // a string under HKLM\Software\Microsoft\Windows\CurrentVersion
     RegistryExpanded,  // the same, passed through ParsePath

@@ -1,5 +1,5 @@
 // The path table, the report order, ParsePath and the directory-call retry.
-#include "machine/core/special_folders.h"
+#include "machine/core/shell_folders.h"
 #include "tests/support/cp1252_locale.h"
 #include "text/core/strutils.h"
 
@@ -12,7 +12,7 @@
 namespace zunda::machine {
 namespace {
 
-TEST(SpecialFolders, TableHoldsEveryPropertyOnceWithItsSource) {
+TEST(ShellFolders, TableHoldsEveryPropertyOnceWithItsSource) {
     const auto& table = PathTable();
     ASSERT_EQ(table.size(), 38u);
     std::set<std::string> members, names;
@@ -32,7 +32,7 @@ TEST(SpecialFolders, TableHoldsEveryPropertyOnceWithItsSource) {
     EXPECT_EQ(FindPath("wstrNone"), nullptr);
 }
 
-TEST(SpecialFolders, ReportStartsWithSystemThenAlphabetical) {
+TEST(ShellFolders, ReportStartsWithSystemThenAlphabetical) {
     std::vector<std::string> got;
     for (const PathEntry* e : ReportOrder()) got.push_back(e->reportName);
     const std::vector<std::string> expected = {
@@ -64,7 +64,7 @@ public:
     test::Cp1252Locale loc;
 };
 
-TEST(SpecialFolders, ParsePathExpandsTheFivePlaceholders) {
+TEST(ShellFolders, ParsePathExpandsTheFivePlaceholders) {
     const std::pair<const char*, const char*> cases[] = {
         {"  C:\\plain path \t", "C:\\plain path"},
         {"%windir%\\system", "C:\\WINDOWS\\system"},
@@ -83,7 +83,7 @@ TEST(SpecialFolders, ParsePathExpandsTheFivePlaceholders) {
     }
 }
 
-TEST(SpecialFolders, ParsePathReadsOnlyThePropertiesItNeeds) {
+TEST(ShellFolders, ParsePathReadsOnlyThePropertiesItNeeds) {
     Expander e;
     ParsePath("%WINDIR%\\inf", e);
     EXPECT_EQ(e.reads, std::vector<std::string>{"wstrWindows"});
@@ -92,7 +92,7 @@ TEST(SpecialFolders, ParsePathReadsOnlyThePropertiesItNeeds) {
     EXPECT_TRUE(e.reads.empty());
 }
 
-TEST(SpecialFolders, DirectoryCallsRetryWithTheNeededSize) {
+TEST(ShellFolders, DirectoryCallsRetryWithTheNeededSize) {
     // Fits at once.
     auto fits = ReadGrowing([](char* b, std::uint32_t) {
         memcpy(b, "C:\\W", 4);
@@ -116,7 +116,7 @@ TEST(SpecialFolders, DirectoryCallsRetryWithTheNeededSize) {
     EXPECT_EQ(ReadGrowing([](char*, std::uint32_t) { return 0xFFFFFFFFu; }), std::nullopt);
 }
 
-TEST(SpecialFolders, ShellOnlyNamesAreEmpty) {
+TEST(ShellFolders, ShellOnlyNamesAreEmpty) {
     EXPECT_EQ(FileSystemPathOnly("::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"), "");
     EXPECT_EQ(FileSystemPathOnly("C:\\x"), "C:\\x");
 }
