@@ -91,7 +91,7 @@ public:
         return FailingVoid("GetAllFileInfos", [&] {
             unsigned long generation;
             {
-                Locked hold(lock_);
+                ScopedLock hold(lock_);
                 generation = ++generation_;
                 ready_ = false;
             }
@@ -101,7 +101,7 @@ public:
                     if (Superseded(generation)) return;  // a newer gathering took over
                     r->GetFileInfo(VARIANT_FALSE);
                 }
-                Locked hold(lock_);
+                ScopedLock hold(lock_);
                 if (generation == generation_) ready_ = true;
             };
             if (thread && StartWorker(static_cast<IMxFileList*>(this), gather)) return;
@@ -171,17 +171,17 @@ private:
     }
 
     bool Ready() {
-        Locked hold(lock_);
+        ScopedLock hold(lock_);
         return ready_;
     }
     bool Superseded(unsigned long generation) {
-        Locked hold(lock_);
+        ScopedLock hold(lock_);
         return generation != generation_;
     }
 
     RecordList<IMxFileRecord> entries_;
     ComPtr<IClassFactory> factory_;
-    Lock lock_;
+    CriticalSection lock_;
     bool ready_ = false;
     unsigned long generation_ = 0;
 };

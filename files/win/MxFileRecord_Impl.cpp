@@ -143,7 +143,7 @@ public:
     STDMETHODIMP get_iIconHandle(long* out) override {
         return Get(out, [&] {
             LoadDetails();
-            Locked hold(lock_);
+            ScopedLock hold(lock_);
             return static_cast<long>(reinterpret_cast<intptr_t>(details_.icon));
         });
     }
@@ -191,7 +191,7 @@ public:
                 }
             }
             {
-                Locked hold(lock_);
+                ScopedLock hold(lock_);
                 filename_ = full;
                 extension_ = parts.extension;
                 path_ = parts.path;
@@ -210,42 +210,42 @@ public:
 private:
     HRESULT Text(BSTR* out, const std::string& field) {
         return Get(out, [&] {
-            Locked hold(lock_);
+            ScopedLock hold(lock_);
             return Bstr::FromAnsi(field);
         });
     }
     HRESULT Detail(BSTR* out, std::string FileDetails::*field) {
         return Get(out, [&] {
             LoadDetails();
-            Locked hold(lock_);
+            ScopedLock hold(lock_);
             return Bstr::FromAnsi(details_.*field);
         });
     }
     HRESULT VersionText(BSTR* out, int which) {
         return Get(out, [&] {
             LoadDetails();
-            Locked hold(lock_);
+            ScopedLock hold(lock_);
             return Bstr::FromAnsi(details_.texts[which]);
         });
     }
     template <class T>
     HRESULT Value(T* out, const T& field) {
         return Get(out, [&] {
-            Locked hold(lock_);
+            ScopedLock hold(lock_);
             return field;
         });
     }
     HRESULT Put(std::string& field, BSTR value) {
         return Call([&] {
             std::string text = ToAnsi(value);
-            Locked hold(lock_);
+            ScopedLock hold(lock_);
             field.swap(text);
         });
     }
 
     // Every property cleared; a gathering still running for the former name is dropped.
     void Clear() {
-        Locked hold(lock_);
+        ScopedLock hold(lock_);
         ++generation_;
         info_ = FileInfo();
         DropDetails();
@@ -264,13 +264,13 @@ private:
         std::string name;
         unsigned long generation;
         {
-            Locked hold(lock_);
+            ScopedLock hold(lock_);
             name = filename_;
             generation = generation_;
         }
         FileInfo info;
         if (!Gather(name, info)) return;
-        Locked hold(lock_);
+        ScopedLock hold(lock_);
         if (generation != generation_) return;
         info_ = info;
         DropDetails();
@@ -282,13 +282,13 @@ private:
         std::string name;
         unsigned long generation;
         {
-            Locked hold(lock_);
+            ScopedLock hold(lock_);
             if (!detailsPending_) return;
             name = filename_;
             generation = generation_;
         }
         FileDetails details = GatherDetails(name);
-        Locked hold(lock_);
+        ScopedLock hold(lock_);
         if (generation != generation_ || !detailsPending_) {
             if (details.icon) DestroyIcon(details.icon);
             return;
@@ -319,7 +319,7 @@ private:
         return pathObject_.Get();
     }
 
-    Lock lock_;
+    CriticalSection lock_;
     unsigned long generation_ = 0;
     std::string filename_, extension_, path_, name_;
     std::string extDescription_, extDescription2_, regKey_;

@@ -12,10 +12,12 @@
 #include "server/core/failure.h"
 #include "server/win/byte_variant.h"
 #include "server/win/frame.h"
+#include "server/win/lock.h"
 #include "server/win/win32_file.h"
 
 #include <shellapi.h>
 
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -27,9 +29,39 @@ const char kStrUtilsMissing[] = "Int_ComStrUtils not Assigned";
 
 std::string NotFound(const std::string& name) { return "File \"" + name + "\" not found."; }
 
+// The handles that MFileOpen gave out and MFileClose has not closed yet,
+// of every object in the process (a log file opens through one object and
+// may close through another). The MFile members act on these only: any
+// other number is an invalid handle, so a wrong number never reaches a
+// handle the host owns (a registry key, an event, another file).
+CriticalSection& OpenFilesLock() {
+    static CriticalSection lock;
+    return lock;
+}
+std::set<long>& OpenFiles() {
+    static std::set<long> files;
+    return files;
+}
+void Remember(long handle) {
+    ScopedLock hold(OpenFilesLock());
+    OpenFiles().insert(handle);
+}
+bool Forget(long handle) {
+    ScopedLock hold(OpenFilesLock());
+    return OpenFiles().erase(handle) != 0;
+}
+[[noreturn]] void InvalidHandle() {
+    SetLastError(ERROR_INVALID_HANDLE);
+    ThrowLastError();
+}
+
 // The handle of an MFile member; 0 is no handle at all.
 HANDLE NeedHandle(long handle) {
     if (handle == 0) throw Failure("No handle number found (0).");
+    {
+        ScopedLock hold(OpenFilesLock());
+        if (!OpenFiles().count(handle)) InvalidHandle();
+    }
     return I4ToHandle(handle);
 }
 
@@ -270,7 +302,9 @@ public:
                 SetLastError(error);  // the reason stays readable for callers of the handle API
                 return -1L;
             }
-            return HandleToI4(f.Release());
+            const long handle = HandleToI4(f.Release());
+            Remember(handle);
+            return handle;
         });
     }
     void STDMETHODCALLTYPE MFileSeek(LONG iHandle) override {
@@ -295,7 +329,9 @@ public:
         DirectVoid("MFileClose", [&] {
             if (!iHandle) return;
             const LONG handle = std::exchange(*iHandle, 0);
-            if (handle != 0 && !CloseHandle(I4ToHandle(handle))) ThrowLastError();
+            if (handle == 0) return;
+            if (!Forget(handle)) InvalidHandle();
+            if (!CloseHandle(I4ToHandle(handle))) ThrowLastError();
         });
     }
     void STDMETHODCALLTYPE MFileReadLN(LONG iHandle, BSTR* wstrLine) override { ReadLine("MFileReadLN", iHandle, wstrLine); }

@@ -7,11 +7,13 @@
 // code of the library is unmapped under it. It initialises COM for itself
 // and runs in the activation context of the thread that started it, so it
 // creates classes the same way (registration-free use included). The work
-// itself gathers into its own data and publishes it under the owner's lock;
+// itself gathers into its own data and publishes it under the owner's lock
+// (a CriticalSection of server/win/lock.h);
 // it never asks the starting thread to run anything.
 #pragma once
 
 #include "server/win/com_util.h"
+#include "server/win/lock.h"
 
 #include <cstdint>
 #include <functional>
@@ -30,30 +32,5 @@ bool StartWorker(IUnknown* owner, std::function<void()> work);
 // the checks. Stops after more than maxSteps steps, or on WM_QUIT, which is
 // posted again for the caller's own loop. Returns ready() at the end.
 bool WaitPumping(std::int64_t maxSteps, const std::function<bool()>& ready);
-
-// A critical section that lives with its owner, and its scope guard.
-class Lock {
-public:
-    Lock() { InitializeCriticalSection(&cs_); }
-    ~Lock() { DeleteCriticalSection(&cs_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-    void Enter() { EnterCriticalSection(&cs_); }
-    void Leave() { LeaveCriticalSection(&cs_); }
-
-private:
-    CRITICAL_SECTION cs_;
-};
-
-class Locked {
-public:
-    explicit Locked(Lock& lock) : lock_(lock) { lock_.Enter(); }
-    ~Locked() { lock_.Leave(); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    Lock& lock_;
-};
 
 }  // namespace zunda

@@ -187,6 +187,33 @@ TEST_F(FileUtils, HandleErrors) {
     EXPECT_EQ(LastError().rfind(L"[MFileWriteLN]: ", 0), 0u);
     f->MFileClose(&r);
     EXPECT_EQ(dir.Read("ro.txt"), "abc");
+
+    // Only handles that MFileOpen gave out are acted on: a live handle of
+    // the host (here an event) is neither written to nor closed, and a
+    // handle already closed is not closed again.
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(event, nullptr);
+    LONG foreign = static_cast<LONG>(reinterpret_cast<INT_PTR>(event));
+    ClearError();
+    f->MFileClose(&foreign);
+    EXPECT_EQ(LastError().rfind(L"[MFileClose]: ", 0), 0u);
+    EXPECT_EQ(foreign, 0);
+    f->MFileSeek(static_cast<LONG>(reinterpret_cast<INT_PTR>(event)));
+    EXPECT_EQ(LastError().rfind(L"[MFileSeek]: ", 0), 0u);
+    EXPECT_TRUE(SetEvent(event)) << "the host's handle was closed";
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
+    CloseHandle(event);
+
+    // A handle opened through one object closes through another, once.
+    LONG shared = f->MFileOpen(Bstr(dir / "ro.txt"), tfaGENERIC_READ, tfsFILE_SHARE_READ, tfcOpen_Existing);
+    ASSERT_GT(shared, 0);
+    ComPtr<IMxFileUtils> other = Create<IMxFileUtils>(CLSID_MxFileUtils);
+    LONG again = shared;
+    ClearError();
+    other->MFileClose(&shared);
+    EXPECT_EQ(LastError(), L"");
+    f->MFileClose(&again);
+    EXPECT_EQ(LastError().rfind(L"[MFileClose]: ", 0), 0u);
 }
 
 TEST_F(FileUtils, CopyMoveRenameAndDelete) {

@@ -195,6 +195,63 @@ void NestedCreation(const wchar_t* logName) {
     }
 }
 
+// The file list gathers its records on its own worker thread, and a file
+// record gathers on one of its own: both must finish without any
+// registration, the list's ready flag must come up, and the sizes must be
+// those of the files.
+void WorkerGathering() {
+    IMxFileList* list = nullptr;
+    HRESULT hr = CoCreateInstance(CLSID_MxFileList, nullptr, CLSCTX_INPROC_SERVER, IID_IMxFileList,
+                                  reinterpret_cast<void**>(&list));
+    Check(SUCCEEDED(hr), "MxFileList created for a gathering on its worker", hr);
+    if (FAILED(hr)) return;
+    const wchar_t* files[] = {L"C:\\regfree\\Zunda.dll", L"C:\\regfree\\Zunda.manifest",
+                              L"C:\\regfree\\regfree_client.exe"};
+    for (const wchar_t* f : files) {
+        BSTR name = SysAllocString(f);
+        long index = -1;
+        hr = list->Add(name, VARIANT_FALSE, VARIANT_FALSE, &index);
+        SysFreeString(name);
+        Check(SUCCEEDED(hr), "MxFileList.Add creates its record without registration", hr);
+    }
+    hr = list->GetAllFileInfos(VARIANT_TRUE);
+    Check(SUCCEEDED(hr), "MxFileList.GetAllFileInfos starts its worker", hr);
+    VARIANT_BOOL ready = VARIANT_FALSE;
+    hr = list->Waitfor(40, &ready);
+    Check(SUCCEEDED(hr) && ready == VARIANT_TRUE, "the file list's worker finishes and sets the ready flag", hr);
+    for (long i = 0; i < 3; ++i) {
+        IMxFileRecord* record = nullptr;
+        unsigned __int64 size = 0;
+        if (SUCCEEDED(list->get_clFileRecord(i, &record)) && record) {
+            record->get_iSize(&size);
+            record->Release();
+        }
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        GetFileAttributesExW(files[i], GetFileExInfoStandard, &data);
+        const unsigned __int64 real = (static_cast<unsigned __int64>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        Check(real > 0 && size == real, "a record gathered on the list's worker has the file's size");
+    }
+    list->Release();
+
+    IMxFileRecord* record = nullptr;
+    hr = CoCreateInstance(CLSID_MxFileRecord, nullptr, CLSCTX_INPROC_SERVER, IID_IMxFileRecord,
+                          reinterpret_cast<void**>(&record));
+    Check(SUCCEEDED(hr), "MxFileRecord created", hr);
+    if (FAILED(hr)) return;
+    BSTR name = SysAllocString(files[0]);
+    VARIANT_BOOL found = VARIANT_FALSE;
+    hr = record->SetFilename(name, VARIANT_TRUE, VARIANT_TRUE, &found);
+    SysFreeString(name);
+    Check(SUCCEEDED(hr) && found == VARIANT_TRUE, "MxFileRecord.SetFilename gathers on its worker", hr);
+    unsigned __int64 size = 0;
+    for (int i = 0; i < 100 && size == 0; ++i) {
+        Sleep(50);
+        record->get_iSize(&size);
+    }
+    Check(size > 0, "the file record's worker publishes the size");
+    record->Release();
+}
+
 struct ThreadArgs {
     HANDLE context;
     const std::vector<Class>* classes;
@@ -212,6 +269,7 @@ DWORD WINAPI Worker(void* p) {
     if (SUCCEEDED(CoInitialize(nullptr))) {
         args->served = CreateEveryClass(*args->classes, true);
         NestedCreation(L"C:\\regfree\\worker.csv");
+        WorkerGathering();
         CoUninitialize();
     }
     if (activated) DeactivateActCtx(0, cookie);
@@ -239,6 +297,7 @@ int main() {
     LateBoundToken();
     EarlyBoundToken();
     NestedCreation(L"C:\\regfree\\main.csv");
+    WorkerGathering();
 
     HANDLE context = nullptr;
     GetCurrentActCtx(&context);
