@@ -4,32 +4,19 @@
 // StrDelete(text, "a"). The baseline is one plain scan of the same text
 // counting one character, the least any of them has to do; the step-by-step
 // forms are shown where they finish in reasonable time.
+#include "bench/per_call.h"
 #include "tests/support/cp1252_locale.h"
 #include "tests/text/stepwise_edits.h"
 #include "text/core/strutils.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Seconds per call of f, repeated until at least 0.2 s have passed.
-double PerCall(const std::function<void()>& f) {
-    long calls = 0;
-    const Clock::time_point start = Clock::now();
-    double elapsed = 0;
-    do {
-        f();
-        ++calls;
-        elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    } while (elapsed < 0.2);
-    return elapsed / static_cast<double>(calls);
-}
+using zunda::bench::PerCall;
 
 volatile size_t sink;
 

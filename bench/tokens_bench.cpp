@@ -4,32 +4,18 @@
 // has to do; the step-by-step reading (re-cutting a working copy for every
 // token, as the functions read when written out) is shown where it finishes
 // in reasonable time.
+#include "bench/per_call.h"
 #include "tests/text/stepwise_tokens.h"
 #include "text/core/tokens.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Seconds per call of f, repeated until at least 0.2 s have passed.
-template <class F>
-double PerCall(F&& f) {
-    long calls = 0;
-    const Clock::time_point start = Clock::now();
-    double elapsed = 0;
-    do {
-        f();
-        ++calls;
-        elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    } while (elapsed < 0.2);
-    return elapsed / static_cast<double>(calls);
-}
+using zunda::bench::PerCall;
 
 // Token i of the benchmark texts: "f" and its number.
 std::u16string Field(int i) {
