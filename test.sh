@@ -48,13 +48,16 @@ show() {  # <name> <log>
 step "native tests" "$root/native/native_tests" --gtest_brief=1
 step "32-bit DLL static checks" python3 tests/harness/check-dll32.py "$root/win32/Zunda.dll"
 export ZUNDA_HOOK_LOCK="$(cd "$root" && pwd)/wine-hooks.lock"
-rm -f "$root"/win32/wine-tests.log* "$root"/win64/wine-tests.log* "$root"/side-by-side.log*
+rm -f "$root"/win32/wine-tests.log* "$root"/win64/wine-tests.log* "$root"/side-by-side.log* "$root"/static-checks.log*
 if [ -z "$skip32" ]; then
     background "$root/win32/wine-tests.log" tests/harness/run-wine-tests.sh "$root/win32"
     background "$root/side-by-side.log" flock "$ZUNDA_HOOK_LOCK" \
         tests/harness/run-side-by-side.sh "$root/win32" "$root/win64" "$root/side-by-side"
 fi
 background "$root/win64/wine-tests.log" tests/harness/run-wine-tests.sh "$root/win64"
+# clang-tidy and cppcheck take one core beside the Windows-side runs, which
+# spend much of their time waiting on Wine.
+background "$root/static-checks.log" env ZUNDA_TIDY_JOBS=1 scripts/static-checks.sh "$root"
 wait
 unset ZUNDA_HOOK_LOCK
 for arch in 32 64; do
@@ -69,7 +72,7 @@ for f in fuzz/run-*.sh; do
 done
 step "object reference in a browser" python3 tests/harness/check-reference.py \
     "$root/win64/dist/Zunda-reference.html" server/Zunda.idl README.md "$root/reference.png"
-step "static checks (cppcheck)" scripts/static-checks.sh --cppcheck-only "$root"
+show "static checks (clang-tidy, cppcheck)" "$root/static-checks.log"
 echo
 for s in "${summaries[@]}"; do [ -n "$s" ] && echo "$s"; done
 [ -n "$skipline" ] && echo "$skipline"

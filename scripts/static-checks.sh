@@ -5,9 +5,8 @@
 # target with the cross compiler's C++ headers), and cppcheck on the whole
 # product tree. Exits non-zero on any finding.
 # usage: scripts/static-checks.sh [--cppcheck-only] [build root]   (the native and win64 builds must exist)
-# ./test.sh runs cppcheck only: clang-tidy over every source takes long on
-# two cores, and its findings over the Windows sources are still being worked
-# through; run the whole script by hand.
+# ZUNDA_TIDY_JOBS sets how many clang-tidy processes run at once (default 2);
+# ./test.sh runs the checks on one core beside the Windows-side suites.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 tidy=1
@@ -16,8 +15,10 @@ root=${1:-${ZUNDA_BUILD_ROOT:-build}}
 subsystems="server collections text files system machine devices network"
 status=0
 
+jobs=${ZUNDA_TIDY_JOBS:-2}
+# The presets write compile_commands.json; an older build folder gets it here.
 for b in $( [ $tidy = 1 ] && echo native win64 ); do
-    cmake -DCMAKE_EXPORT_COMPILE_COMMANDS=ON "$root/$b" >/dev/null || exit 1
+    [ -f "$root/$b/compile_commands.json" ] || cmake -DCMAKE_EXPORT_COMPILE_COMMANDS=ON "$root/$b" >/dev/null || exit 1
 done
 core=() win=()
 for s in $subsystems; do
@@ -28,11 +29,12 @@ done
 cxx=$(ls -d /usr/lib/gcc/x86_64-w64-mingw32/*-win32/include/c++ | head -1)
 if [ $tidy = 1 ]; then
 echo "clang-tidy: ${#core[@]} core sources, ${#win[@]} Windows sources"
-run-clang-tidy -quiet -j 2 -p "$root/native" "${core[@]}" >"$root/clang-tidy-core.log" 2>&1 || status=1
-run-clang-tidy -quiet -j 2 -p "$root/win64" -extra-arg=--target=x86_64-w64-mingw32 \
+run-clang-tidy -quiet -j "$jobs" -p "$root/native" "${core[@]}" >"$root/clang-tidy-core.log" 2>&1 || status=1
+run-clang-tidy -quiet -j "$jobs" -p "$root/win64" -extra-arg=--target=x86_64-w64-mingw32 \
     -extra-arg=-isystem"$cxx" -extra-arg=-isystem"$cxx/x86_64-w64-mingw32" -extra-arg=-isystem"$cxx/backward" \
     "${win[@]}" >"$root/clang-tidy-win.log" 2>&1 || status=1
-grep -hE "(warning|error): .*\[[a-z-]+.*\]$" "$root/clang-tidy-core.log" "$root/clang-tidy-win.log" | sort -u
+sed 's/\x1b\[[0-9;]*m//g' "$root/clang-tidy-core.log" "$root/clang-tidy-win.log" |
+    grep -E "(warning|error): .*\[[a-z-]+.*\]$" | sort -u
 [ $status -eq 0 ] && echo "clang-tidy: no findings" || echo "clang-tidy: FINDINGS (logs in $root/clang-tidy-*.log)"
 fi
 

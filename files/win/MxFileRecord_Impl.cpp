@@ -11,6 +11,7 @@
 
 #include <shellapi.h>
 
+#include <array>
 #include <vector>
 
 namespace zunda {
@@ -28,7 +29,7 @@ struct FileInfo {
 // one of them after a gathering, not for every file of a list.
 struct FileDetails {
     std::string version, binaryType, fileType;
-    std::string texts[7];  // CompanyName, FileDescription, InternalName, LegalCopyright, ProductName, ProductVersion, Comments
+    std::array<std::string, 7> texts;  // CompanyName, FileDescription, InternalName, LegalCopyright, ProductName, ProductVersion, Comments
     HICON icon = nullptr;
 };
 

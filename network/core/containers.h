@@ -98,7 +98,7 @@ struct StrObj {
 // new empty entry, every removed slot frees its entry.
 class StrObjArray final : public XArray {
 public:
-    StrObjArray() : XArray(sizeof(StrObj*)) {}
+    StrObjArray() : XArray(sizeof(void*)) {}  // a slot holds an address
     ~StrObjArray() override;
 
     const char* ClassName() const override { return "TXStrObjArray"; }

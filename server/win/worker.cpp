@@ -69,7 +69,8 @@ bool StartWorker(IUnknown* owner, std::function<void()> work) {
         FreeLibrary(start->module);
         return false;
     }
-    start.release();
+    // The thread owns the start data from here on and frees it when it ends.
+    [[maybe_unused]] WorkerStart* const handedOver = start.release();
     CloseHandle(thread);
     return true;
 }
