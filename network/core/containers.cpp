@@ -124,13 +124,17 @@ const void* XArray::Item(long index) const {
 
 namespace {
 
+// A slot holds an entry's address as the bytes of a void pointer.
 StrObj* LoadPointer(const void* item) {
-    StrObj* p = nullptr;
-    std::memcpy(&p, item, sizeof(p));
-    return p;
+    void* address = nullptr;
+    std::memcpy(&address, item, sizeof(address));
+    return static_cast<StrObj*>(address);
 }
 
-void StorePointer(void* item, StrObj* p) { std::memcpy(item, &p, sizeof(p)); }
+void StorePointer(void* item, StrObj* p) {
+    void* address = p;
+    std::memcpy(item, &address, sizeof(address));
+}
 
 }  // namespace
 

@@ -117,7 +117,7 @@ CivilDate ParseDate(const Locale& locale, std::string_view text, int currentYear
         if (order[i] == 'M') month = values[i];
         if (order[i] == 'Y') {
             year = values[i];
-            if (year < 100) year += currentYear / 100 * 100;
+            if (year < 100) year += (currentYear / 100) * 100L;
         }
     }
     if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysPerMonth(year, month))

@@ -928,7 +928,7 @@ std::string Decompress(std::string_view data) {
     // more than 64 times the stream (or 256 KiB, whichever is more): then
     // it grows with what the stream really yields, so a false length in a
     // short stream cannot claim much memory.
-    const std::uint64_t initial = std::min<std::uint64_t>(n, std::max<std::uint64_t>(bodyBits * 8, 256 * 1024));
+    const std::uint64_t initial = std::min<std::uint64_t>(n, std::max<std::uint64_t>(bodyBits * 8, std::uint64_t{256} * 1024));
     Decoder decoder(bytes + 4, bytes + data.size());
     decoder.Run(out, static_cast<std::size_t>(n), static_cast<std::size_t>(initial));
     return out;
