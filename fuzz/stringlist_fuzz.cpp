@@ -1,0 +1,65 @@
+// libFuzzer target for the string list's text form, which is what a client's
+// byte array or a file becomes: SplitLines on the whole input, JoinLines as
+// its writer, and the list operations (sort, find, name=value) on the lines.
+#include "collections/core/stringlist.h"
+#include "fuzz/fuzz_support.h"
+#include "tests/support/cp1252_locale.h"
+
+#include <algorithm>
+
+namespace {
+
+using zunda::fuzz::Check;
+using namespace zunda::core;
+
+class Locale final : public ListLocale {
+public:
+    int CompareNoCase(std::string_view a, std::string_view b) const override { return cp.CompareNoCase(a, b); }
+    std::string FromUtf16(std::u16string_view text) const override { return cp.ToAnsi(text); }
+    zunda::test::Cp1252Locale cp;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const std::vector<std::string> lines = SplitLines(text);
+    std::size_t bytes = 0;
+    for (const std::string& l : lines) {
+        Check(l.find_first_of("\r\n") == std::string::npos, "line end inside a line");
+        bytes += l.size();
+    }
+    Check(bytes <= size && size <= bytes + 2 * lines.size(), "lines do not cover the text");
+    Check(lines.size() <= size, "more lines than bytes");
+
+    // Written back with CR LF line ends, the lines read the same, and the text
+    // is the input with every line end made CR LF (and one added at the end).
+    const std::string joined = JoinLines(lines);
+    Check(SplitLines(joined) == lines, "joined lines read differently");
+    Check(JoinLines(SplitLines(joined)) == joined, "joined text is not stable");
+
+    if (lines.size() > 2000) return 0;  // the list operations below are quadratic in places
+    static const Locale locale;
+    StringList list(locale);
+    list.Assign(lines);
+    Check(list.Count() == static_cast<long>(lines.size()) && list.Text() == joined, "list text");
+    for (long i = 0; i < list.Count(); ++i) {
+        const std::string name = list.Name(i);
+        Check(name.size() <= list.Get(i).size(), "name longer than its entry");
+        const long at = list.IndexOf(list.Get(i));
+        Check(at >= 0 && at <= i && locale.CompareNoCase(list.Get(at), list.Get(i)) == 0, "IndexOf misses an entry");
+    }
+    list.Sort();
+    for (long i = 1; i < list.Count(); ++i)
+        Check(locale.CompareNoCase(list.Get(i - 1), list.Get(i)) <= 0, "sorted list out of order");
+    for (long i = 0; i < list.Count(); ++i) {
+        long at = -1;
+        Check(list.Find(list.Get(i), at) && at <= i && locale.CompareNoCase(list.Get(at), list.Get(i)) == 0,
+              "Find misses an entry of a sorted list");
+    }
+    if (!lines.empty()) {
+        const std::string name = list.Name(0);
+        if (!name.empty() && list.SetValue(name, "v")) Check(list.Value(name) == "v", "SetValue does not read back");
+    }
+    return 0;
+}
