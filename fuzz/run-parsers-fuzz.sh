@@ -1,8 +1,9 @@
 #!/bin/bash
 # Builds the fuzz targets of the parsers that read bytes from outside (the
 # version resource, the device mode, the time-zone record, registry value
-# data, the environment block and device names, the string list's text form,
-# the compressed-text encodings) with clang (libFuzzer, ASan, UBSan) into
+# data, the environment block and device names, lines of text as the string
+# list and the file reader split them, the compressed-text encodings) with
+# clang (libFuzzer, ASan, UBSan) into
 # OUTDIR, then runs each for its share of SECONDS from a scratch copy of its
 # corpus in fuzz/corpus/<target>/ (the tree's corpus is never written).
 # Exits non-zero when any target finds a crash, a leak, a hang or a failed
@@ -31,7 +32,7 @@ mkdir -p "$out/parsers/obj"
 out=$(cd "$out" && pwd)
 work=$out/parsers
 sources=(
-    files/core/version_resource.cpp
+    files/core/version_resource.cpp files/core/line_reader.cpp
     devices/core/devmode.cpp devices/core/device_tree.cpp
     machine/core/timezone.cpp machine/core/os_version.cpp machine/core/display.cpp machine/core/directx.cpp
     machine/core/machine_lists.cpp machine/core/media.cpp

@@ -1,11 +1,15 @@
-// libFuzzer target for the string list's text form, which is what a client's
-// byte array or a file becomes: SplitLines on the whole input, JoinLines as
-// its writer, and the list operations (sort, find, name=value) on the lines.
+// libFuzzer target for the text form of lines, which is what a client's byte
+// array or a file becomes: SplitLines on the whole input, JoinLines as its
+// writer, the list operations (sort, find, name=value) on the lines, and
+// ReadLine over the same bytes as a file read in blocks of several sizes,
+// which must find the same lines.
 #include "collections/core/stringlist.h"
+#include "files/core/line_reader.h"
 #include "fuzz/fuzz_support.h"
 #include "tests/support/cp1252_locale.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -18,6 +22,43 @@ public:
     std::string FromUtf16(std::u16string_view text) const override { return cp.ToAnsi(text); }
     zunda::test::Cp1252Locale cp;
 };
+
+// The input as a file that hands out at most `block` bytes per read.
+class BlockSource final : public ByteSource {
+public:
+    BlockSource(std::string_view bytes, std::size_t block) : bytes_(bytes), block_(block) {}
+    std::size_t Read(char* buffer, std::size_t size) override {
+        Check(pos_ <= bytes_.size(), "read past the end of the file");
+        const std::size_t n = std::min({size, block_, bytes_.size() - static_cast<std::size_t>(pos_)});
+        std::memcpy(buffer, bytes_.data() + pos_, n);
+        pos_ += n;
+        return n;
+    }
+    std::uint64_t Position() override { return pos_; }
+    void SetPosition(std::uint64_t p) override {
+        Check(p <= bytes_.size(), "position set past the end of the file");
+        pos_ = p;
+    }
+
+private:
+    std::string_view bytes_;
+    std::size_t block_;
+    std::uint64_t pos_ = 0;
+};
+
+void ReadLines(std::string_view text, const std::vector<std::string>& expected) {
+    for (std::size_t block : {std::size_t(1), std::size_t(3), std::size_t(4096)}) {
+        BlockSource source(text, block);
+        std::vector<std::string> lines;
+        while (source.Position() < text.size()) {
+            const std::uint64_t before = source.Position();
+            lines.push_back(ReadLine(source));
+            Check(source.Position() > before, "ReadLine does not move on");
+        }
+        Check(lines == expected, "ReadLine finds other lines than SplitLines");
+        Check(ReadLine(source).empty() && source.Position() == text.size(), "ReadLine at the end");
+    }
+}
 
 }  // namespace
 
@@ -37,6 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string joined = JoinLines(lines);
     Check(SplitLines(joined) == lines, "joined lines read differently");
     Check(JoinLines(SplitLines(joined)) == joined, "joined text is not stable");
+    // Each line read costs the reader a block of 4 KiB: a prefix keeps this fast.
+    if (size <= 1024) ReadLines(text, lines);
+    else ReadLines(text.substr(0, 1024), SplitLines(text.substr(0, 1024)));
 
     if (lines.size() > 2000) return 0;  // the list operations below are quadratic in places
     static const Locale locale;
