@@ -1,10 +1,11 @@
-// libFuzzer target for the raw blocks the machine lists walk: the process
+// libFuzzer target for the raw blocks the machine facts walk: the process
 // environment block (NAME=value entries ending in an empty one, within a
-// limit) and the multimedia device name field (a fixed field that need not
-// hold a zero).
+// limit), the multimedia device name field (a fixed field that need not hold
+// a zero) and the logical drive strings ("C:\", zero-separated).
 //
 // Input: a limit word, a driver version (4 bytes), then the block.
 #include "fuzz/fuzz_support.h"
+#include "machine/core/drive.h"
 #include "machine/core/machine_lists.h"
 #include "machine/core/media.h"
 
@@ -49,6 +50,24 @@ void Device(std::string_view field, std::uint32_t version) {
     Check(line == std::string(shown) + tail, "device line is not name up to zero within the field, then the version");
 }
 
+void Drives(std::string_view buffer) {
+    const std::unique_ptr<char[]> copy = zunda::fuzz::HeapCopy(buffer);
+    const std::string letters = machine::DriveLetters(copy.get(), buffer.size());
+    Check(letters.size() <= buffer.size(), "more drive letters than characters");
+    for (char c : letters) Check(c >= 'A' && c <= 'Z', "drive letter not upper case");
+    Check(machine::DriveLetters(nullptr, buffer.size()).empty(), "drive letters from no buffer");
+    // A well-formed answer: one "X:\" per letter, each ending in a zero, then an empty string.
+    std::string answer, expected;
+    for (char c : buffer) {
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) continue;
+        answer += std::string(1, c) + ":\\" + std::string(1, '\0');
+        expected.push_back(static_cast<char>(c >= 'a' ? c - 'a' + 'A' : c));
+    }
+    answer.push_back('\0');
+    const std::unique_ptr<char[]> copy2 = zunda::fuzz::HeapCopy(answer);
+    Check(machine::DriveLetters(copy2.get(), answer.size()) == expected, "drive letters of a well-formed answer");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -60,5 +79,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Environment(block, limit);
     Environment(block, machine::kEnvironmentLimit);
     Device(block, version);
+    Drives(block);
     return 0;
 }

@@ -201,7 +201,7 @@ def registry_values():
     write(t, "empty-binary", regval(3, b""))
 
 
-# ---------------------------------------------------------------- environment block and device names
+# ---------------------------------------------------------------- environment block, device names, drive strings
 
 def blocks(limit, version, data):
     return struct.pack("<HI", limit, version) + data
@@ -217,6 +217,7 @@ def machine_blocks():
     write(t, "environment-empty", blocks(4096, 0, b"\0"))
     write(t, "device-name-short", blocks(0, 0x0A05, b"Speakers (HD Audio)\0" + b"\xcc" * 12))
     write(t, "device-name-fills-field", blocks(0, 0xFFFF, b"M" * 32 + b"past the field\0"))
+    write(t, "drive-strings", blocks(4096, 0, b"A:\\\0C:\\\0d:\\\0Z:\\\0\0"))
 
 
 # ---------------------------------------------------------------- string list text

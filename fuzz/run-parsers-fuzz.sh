@@ -32,10 +32,10 @@ mkdir -p "$out/parsers/obj"
 out=$(cd "$out" && pwd)
 work=$out/parsers
 sources=(
-    files/core/version_resource.cpp files/core/line_reader.cpp
+    files/core/version_resource.cpp files/core/file_record.cpp files/core/path.cpp files/core/line_reader.cpp
     devices/core/devmode.cpp devices/core/device_tree.cpp
     machine/core/timezone.cpp machine/core/os_version.cpp machine/core/display.cpp machine/core/directx.cpp
-    machine/core/machine_lists.cpp machine/core/media.cpp
+    machine/core/machine_lists.cpp machine/core/media.cpp machine/core/drive.cpp
     system/core/reg_values.cpp system/core/registry.cpp
     collections/core/stringlist.cpp
     text/core/compress_text.cpp text/core/basecrypt.cpp text/core/lh5.cpp text/core/dates.cpp

@@ -2,6 +2,7 @@
 // input is the resource. What was read must stay within the input, and
 // writing it back as a well-formed resource of either form and reading that
 // again must give the same tables, entries, translations and file version.
+#include "files/core/file_record.h"
 #include "files/core/version_resource.h"
 #include "fuzz/fuzz_support.h"
 
@@ -134,6 +135,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(textBytes <= size, "entry texts larger than the input");
     for (int i = 1; i < 4; ++i) Check(r.fileVersion[i].has_value() == r.HasFileVersion(), "partial file version");
     for (const char* key : zunda::core::kVersionKeys) (void)r.Value(key);
+    const std::string version = zunda::core::VersionText(r, "file.dll");
+    Check(version.size() <= 4 * 5 + 3 || !r.HasFileVersion(), "version text longer than four numbers");
 
     // Sizes stay below the 16-bit block lengths for inputs up to 8 KiB.
     if (size <= 8192) {
