@@ -4,7 +4,8 @@
 Every seed is a small, well-formed (or deliberately damaged) record of the
 shape the parser meets: version resources of both forms, device modes of the
 full and of shorter sizes, zone records, registry value data, environment
-blocks, texts with every kind of line end, and compressed texts.
+blocks, texts with every kind of line end, compressed texts and the answers
+of NetBIOS requests.
 
 Usage: fuzz/make-corpus.py [folder of compressed streams]
 The compressed-text seeds are made from the streams in that folder (the
@@ -273,6 +274,30 @@ def compress_text(stream_folder):
     write(t, "raw-multibyte-wide-char", bytes([6]) + "\u4e00\u4e00\u4e00\u4e00\u4e00".encode("utf-16-le"))
 
 
+# ---------------------------------------------------------------- NetBIOS buffers
+
+def ok(buffer=None):
+    """A successful answer; with the bytes the call writes into the request's buffer."""
+    return b"\0" if buffer is None else b"\0" + struct.pack("<H", len(buffer)) + buffer
+
+
+def failed(code, buffer=None):
+    return bytes([1, code]) + (b"" if buffer is None else struct.pack("<H", len(buffer)) + buffer)
+
+
+def netbios():
+    t = "netbios"
+    mac1, mac2 = bytes.fromhex("00a0c9123456"), bytes.fromhex("525400abcdef")
+    write(t, "two-adapters", ok(bytes([2, 0, 3])) + ok() + ok(mac1 + b"\0" * 54) + ok() + ok(mac2))
+    write(t, "same-address-twice", ok(bytes([2, 0, 1])) + ok() + ok(mac1) + ok() + ok(mac1))
+    write(t, "reset-fails", ok(bytes([2, 5, 6])) + failed(0x23) + ok() + ok(mac2))
+    write(t, "status-fails", ok(bytes([1, 0])) + ok() + failed(0x34, b""))
+    write(t, "status-short", ok(bytes([1, 0])) + ok() + ok(mac1[:3]))
+    write(t, "count-past-buffer", ok(bytes([200, 0, 1, 2])) + (ok() + ok(mac1)) * 3)
+    write(t, "enum-fails", failed(0x40, bytes([1, 0])))
+    write(t, "enum-empty", ok(b""))
+
+
 def main():
     version_resource()
     devmode_corpus()
@@ -281,6 +306,7 @@ def main():
     machine_blocks()
     stringlist()
     compress_text(sys.argv[1] if len(sys.argv) > 1 else None)
+    netbios()
 
 
 if __name__ == "__main__":

@@ -2,9 +2,8 @@
 # Builds the fuzz targets of the parsers that read bytes from outside (the
 # version resource, the device mode, the time-zone record, registry value
 # data, the environment block and device names, lines of text as the string
-# list and the file reader split them, the compressed-text encodings) with
-# clang (libFuzzer, ASan, UBSan) into
-# OUTDIR, then runs each for its share of SECONDS from a scratch copy of its
+# list and the file reader split them, the compressed-text encodings, the
+# NetBIOS buffers) with clang (libFuzzer, ASan, UBSan) into OUTDIR, then runs each for its share of SECONDS from a scratch copy of its
 # corpus in fuzz/corpus/<target>/ (the tree's corpus is never written).
 # Exits non-zero when any target finds a crash, a leak, a hang or a failed
 # check; the input that did it is left in OUTDIR as <target>-crash-... .
@@ -25,7 +24,7 @@ seconds=$2
 shift 2
 root=$(cd "$(dirname "$0")/.." && pwd)
 cxx=${CXX_FUZZ:-clang++}
-all_targets=(version_resource devmode timezone registry_values machine_blocks stringlist compress_text)
+all_targets=(version_resource devmode timezone registry_values machine_blocks stringlist compress_text netbios)
 read -r -a targets <<<"${FUZZ_TARGETS:-${all_targets[*]}}"
 
 mkdir -p "$out/parsers/obj"
@@ -39,6 +38,7 @@ sources=(
     system/core/reg_values.cpp system/core/registry.cpp
     collections/core/stringlist.cpp
     text/core/compress_text.cpp text/core/basecrypt.cpp text/core/lh5.cpp text/core/dates.cpp
+    network/core/netbios.cpp
     tests/support/cp1252_locale.cpp
 )
 flags=(-std=c++20 -O1 -g -Wall -Wextra -fno-omit-frame-pointer -I"$root"
