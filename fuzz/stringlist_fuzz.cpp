@@ -1,7 +1,7 @@
 // libFuzzer target for the text form of lines, which is what a client's byte
 // array or a file becomes: SplitLines on the whole input, JoinLines as its
 // writer, the list operations (sort, find, name=value) on the lines, and
-// ReadLine over the same bytes as a file read in blocks of several sizes,
+// ReadLine over the same bytes as a file read a byte at a time and in blocks,
 // which must find the same lines.
 #include "collections/core/stringlist.h"
 #include "files/core/line_reader.h"
@@ -47,7 +47,7 @@ private:
 };
 
 void ReadLines(std::string_view text, const std::vector<std::string>& expected) {
-    for (std::size_t block : {std::size_t(1), std::size_t(3), std::size_t(4096)}) {
+    for (std::size_t block : {std::size_t(1), std::size_t(4096)}) {
         BlockSource source(text, block);
         std::vector<std::string> lines;
         while (source.Position() < text.size()) {
@@ -88,7 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     StringList list(locale);
     list.Assign(lines);
     Check(list.Count() == static_cast<long>(lines.size()) && list.Text() == joined, "list text");
-    for (long i = 0; i < list.Count(); ++i) {
+    // IndexOf searches from the start: the first 64 entries are enough to check it.
+    for (long i = 0; i < list.Count() && i < 64; ++i) {
         const std::string name = list.Name(i);
         Check(name.size() <= list.Get(i).size(), "name longer than its entry");
         const long at = list.IndexOf(list.Get(i));
