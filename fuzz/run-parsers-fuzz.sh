@@ -11,7 +11,7 @@
 # Usage: fuzz/run-parsers-fuzz.sh OUTDIR SECONDS [libFuzzer options]
 #   FUZZ_TARGETS="devmode timezone" limits the run to those targets.
 #   Long run (outside CI), a few million inputs each:
-#     fuzz/run-parsers-fuzz.sh build/fuzz 28000 -runs=5000000
+#     fuzz/run-parsers-fuzz.sh build/fuzz 40000 -runs=5000000
 # Needs clang++ and libclang-rt-14-dev (or the runtime of the clang in use).
 set -euo pipefail
 
