@@ -23,6 +23,12 @@ ZoneTime TimeAt(std::string_view b, std::size_t at) {
                     U16(b, at + 8),  U16(b, at + 10), U16(b, at + 12), U16(b, at + 14)};
 }
 
+// a + b as 32-bit arithmetic wraps: biases read from a damaged record may
+// hold any value, and their sum must not be undefined.
+std::int32_t WrappingSum(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
 bool TimeOfDayValid(const ZoneTime& t) {
     return t.hour < 24 && t.minute < 60 && t.second < 60 && t.milliseconds < 1000;
 }
@@ -125,8 +131,8 @@ void GatherTimeZone(reg::Registry& registry, bool isNT, const ZoneInfo& current,
     if (current.daylightDate.month != 0 && current.standardDate.month != 0) {
         out.daylightStart = TransitionDate(current.daylightDate, year);
         out.standardStart = TransitionDate(current.standardDate, year);
-        out.daylightBias = current.bias + current.daylightBias;
-        out.standardBias = current.bias + current.standardBias;
+        out.daylightBias = WrappingSum(current.bias, current.daylightBias);
+        out.standardBias = WrappingSum(current.bias, current.standardBias);
     }
 
     bool matched = false;

@@ -319,6 +319,18 @@ TEST_F(TimeZoneMatch, EachGatheringStartsFromNothing) {
     EXPECT_EQ(out.daylightBias, -120);
 }
 
+// A damaged record may hold any biases: their sums wrap as 32-bit numbers.
+TEST_F(TimeZoneMatch, BiasSumsWrapForExtremeBiases) {
+    ZoneInfo z = Berlin();
+    z.bias = -1212696649;
+    z.daylightBias = -1212696649;
+    z.standardBias = -2147483647 - 1;
+    GatherTimeZone(r, true, z, 2026, out);
+    EXPECT_EQ(out.bias, -1212696649);
+    EXPECT_EQ(out.daylightBias, 1869573998);  // -2425393298 + 2^32
+    EXPECT_EQ(out.standardBias, 934786999);   // -3360180297 + 2^32
+}
+
 TEST_F(TimeZoneMatch, MissingListAndFailedEnumeration) {
     GatherTimeZone(r, true, Berlin(), 2026, out);  // no list at all
     EXPECT_EQ(out.displayName, "");
