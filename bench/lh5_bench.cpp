@@ -14,7 +14,6 @@
 //
 //   lh5_bench [megabytes of text, default 4] [corpus name to run only]
 
-#include <lhasa.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -34,6 +33,7 @@
 #include <vector>
 
 #include "server/core/failure.h"
+#include "tests/support/lhasa_decode.h"
 #include "text/core/lh5.h"
 
 namespace {
@@ -237,37 +237,9 @@ std::string ZlibDecompress(std::string_view in, std::size_t size, int windowBits
     return out;
 }
 
-struct MemoryStream {
-    std::string_view data;
-    std::size_t pos = 0;
-};
-
-size_t ReadMemory(void* buf, size_t len, void* user) {
-    auto* s = static_cast<MemoryStream*>(user);
-    const std::size_t n = std::min(len, s->data.size() - s->pos);
-    std::memcpy(buf, s->data.data() + s->pos, n);
-    s->pos += n;
-    return n;
-}
-
 // liblhasa's "-lh5-" decoder on one of our streams (after the length).
 std::string LhasaDecode(std::string_view packed, std::size_t n) {
-    static LHADecoderType* const type = [] {
-        char method[] = "-lh5-";
-        return lha_decoder_for_name(method);
-    }();
-    MemoryStream stream{packed.substr(4)};
-    LHADecoder* decoder = lha_decoder_new(type, ReadMemory, &stream, n);
-    std::string out(n, '\0');
-    std::size_t got = 0;
-    while (got < n) {
-        const std::size_t r = lha_decoder_read(decoder, reinterpret_cast<std::uint8_t*>(out.data()) + got, n - got);
-        if (r == 0) break;
-        got += r;
-    }
-    lha_decoder_free(decoder);
-    out.resize(got);
-    return out;
+    return zunda::test::LhasaDecodeBody(packed.substr(4), n).value();
 }
 
 struct JlhaFigures {

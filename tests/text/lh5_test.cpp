@@ -1,10 +1,10 @@
 // The "-lh5-" codec: its streams against an independent decoder (liblhasa),
 // streams of an independent encoder (jlha fixtures) against ours, and
 // damaged input.
+#include "tests/support/lhasa_decode.h"
 #include "text/core/lh5.h"
 
 #include <gtest/gtest.h>
-#include <lhasa.h>
 
 #include <cstdint>
 #include <cstring>
@@ -34,38 +34,11 @@ std::string LengthHeader(std::uint32_t n) {
     return s;
 }
 
-struct MemoryStream {
-    std::string_view data;
-    std::size_t pos = 0;
-};
-
-size_t ReadMemory(void* buf, size_t len, void* user) {
-    auto* s = static_cast<MemoryStream*>(user);
-    const std::size_t n = std::min(len, s->data.size() - s->pos);
-    std::memcpy(buf, s->data.data() + s->pos, n);
-    s->pos += n;
-    return n;
-}
-
 // What liblhasa's "-lh5-" decoder makes of the stream after the length.
 std::string LhasaDecode(std::string_view compressed) {
-    const std::uint32_t n = LengthOf(compressed);
-    MemoryStream stream{compressed.substr(4)};
-    char method[] = "-lh5-";
-    LHADecoderType* type = lha_decoder_for_name(method);
-    if (type == nullptr) ADD_FAILURE() << "liblhasa has no -lh5- decoder";
-    if (type == nullptr) return {};
-    LHADecoder* decoder = lha_decoder_new(type, ReadMemory, &stream, n);
-    std::string out(n, '\0');
-    std::size_t got = 0;
-    while (got < n) {
-        const std::size_t r = lha_decoder_read(decoder, reinterpret_cast<std::uint8_t*>(out.data()) + got, n - got);
-        if (r == 0) break;
-        got += r;
-    }
-    lha_decoder_free(decoder);
-    out.resize(got);
-    return out;
+    const std::optional<std::string> out = test::LhasaDecodeBody(compressed.substr(4), LengthOf(compressed));
+    if (!out) ADD_FAILURE() << "liblhasa has no -lh5- decoder";
+    return out.value_or(std::string());
 }
 
 std::string RandomBytes(std::size_t n, unsigned seed, unsigned alphabet = 256) {
