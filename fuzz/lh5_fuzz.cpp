@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/fuzz_support.h"
 #include "server/core/failure.h"
 #include "text/core/basecrypt.h"
 #include "text/core/lh5.h"
@@ -21,12 +22,7 @@ namespace {
 // memory than the fuzzer allows.
 constexpr std::uint32_t kMaxLength = 1u << 20;
 
-void Check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "check failed: %s\n", what);
-        std::abort();
-    }
-}
+using zunda::fuzz::Check;
 
 std::uint32_t LengthOf(const std::string& s) {
     return static_cast<std::uint32_t>(static_cast<unsigned char>(s[0])) |

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora of the parser fuzz targets into fuzz/corpus/<target>/.
+"""Writes small seed inputs for each fuzz target into a folder of its own under fuzz/corpus.
 
 Every seed is a small, well-formed (or deliberately damaged) record of the
 shape the parser meets: version resources of both forms, device modes of the

@@ -3,10 +3,11 @@
 # version resource, the device mode, the time-zone record, registry value
 # data, the environment block and device names, lines of text as the string
 # list and the file reader split them, the compressed-text encodings, the
-# NetBIOS buffers) with clang (libFuzzer, ASan, UBSan) into OUTDIR, then runs each for its share of SECONDS from a scratch copy of its
-# corpus in fuzz/corpus/<target>/ (the tree's corpus is never written).
+# NetBIOS buffers) with clang (libFuzzer, ASan, UBSan) into OUTDIR, then
+# runs each for its share of SECONDS from a scratch copy of its corpus in
+# fuzz/corpus/NAME/ (the tree's corpus is never written).
 # Exits non-zero when any target finds a crash, a leak, a hang or a failed
-# check; the input that did it is left in OUTDIR as <target>-crash-... .
+# check; the input that did it is left in OUTDIR as NAME-crash-... .
 #
 # Usage: fuzz/run-parsers-fuzz.sh OUTDIR SECONDS [libFuzzer options]
 #   FUZZ_TARGETS="devmode timezone" limits the run to those targets.

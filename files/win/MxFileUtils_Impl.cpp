@@ -50,17 +50,12 @@ bool Forget(long handle) {
     ScopedLock hold(OpenFilesLock());
     return OpenFiles().erase(handle) != 0;
 }
-[[noreturn]] void InvalidHandle() {
-    SetLastError(ERROR_INVALID_HANDLE);
-    ThrowLastError();
-}
-
 // The handle of an MFile member; 0 is no handle at all.
 HANDLE NeedHandle(long handle) {
     if (handle == 0) throw Failure("No handle number found (0).");
     {
         ScopedLock hold(OpenFilesLock());
-        if (!OpenFiles().count(handle)) InvalidHandle();
+        if (!OpenFiles().count(handle)) ThrowSystemError(ERROR_INVALID_HANDLE);
     }
     return I4ToHandle(handle);
 }
@@ -330,7 +325,7 @@ public:
             if (!iHandle) return;
             const LONG handle = std::exchange(*iHandle, 0);
             if (handle == 0) return;
-            if (!Forget(handle)) InvalidHandle();
+            if (!Forget(handle)) ThrowSystemError(ERROR_INVALID_HANDLE);
             if (!CloseHandle(I4ToHandle(handle))) ThrowLastError();
         });
     }
