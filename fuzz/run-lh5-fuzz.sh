@@ -7,21 +7,11 @@
 # Usage: fuzz/run-lh5-fuzz.sh OUTDIR SECONDS [extra libFuzzer options]
 # Needs clang++ and libclang-rt-14-dev (or the runtime of the clang in use).
 set -euo pipefail
-
-if [ $# -lt 2 ]; then
-    echo "usage: $0 OUTDIR SECONDS [libFuzzer options]" >&2
-    exit 2
-fi
-out=$1
-seconds=$2
+. "$(dirname "$0")/common.sh"
 shift 2
-root=$(cd "$(dirname "$0")/.." && pwd)
-cxx=${CXX_FUZZ:-clang++}
 
 mkdir -p "$out/seeds" "$out/corpus"
-out=$(cd "$out" && pwd)
 sources=("$root/text/core/lh5.cpp" "$root/text/core/basecrypt.cpp")
-flags=(-std=c++20 -O1 -g -Wall -Wextra -fno-omit-frame-pointer -I"$root")
 
 "$cxx" "${flags[@]}" -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
     "$root/fuzz/lh5_fuzz.cpp" "${sources[@]}" -o "$out/lh5_fuzz"

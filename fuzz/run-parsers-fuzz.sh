@@ -15,21 +15,12 @@
 #     fuzz/run-parsers-fuzz.sh build/fuzz 40000 -runs=5000000
 # Needs clang++ and libclang-rt-14-dev (or the runtime of the clang in use).
 set -euo pipefail
-
-if [ $# -lt 2 ]; then
-    echo "usage: $0 OUTDIR SECONDS [libFuzzer options]" >&2
-    exit 2
-fi
-out=$1
-seconds=$2
+. "$(dirname "$0")/common.sh"
 shift 2
-root=$(cd "$(dirname "$0")/.." && pwd)
-cxx=${CXX_FUZZ:-clang++}
 all_targets=(version_resource devmode timezone registry_values machine_blocks stringlist compress_text netbios)
 read -r -a targets <<<"${FUZZ_TARGETS:-${all_targets[*]}}"
 
 mkdir -p "$out/parsers/obj"
-out=$(cd "$out" && pwd)
 work=$out/parsers
 sources=(
     files/core/version_resource.cpp files/core/file_record.cpp files/core/path.cpp files/core/line_reader.cpp
@@ -42,8 +33,7 @@ sources=(
     network/core/netbios.cpp
     tests/support/cp1252_locale.cpp
 )
-flags=(-std=c++20 -O1 -g -Wall -Wextra -fno-omit-frame-pointer -I"$root"
-       -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined)
+flags+=(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined)
 link=(-fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 
 # The parsers go into one archive, so that each target links only what it
